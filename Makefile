@@ -1,0 +1,50 @@
+# Thin wrapper over the CMake presets. `make demo` and `make test` install
+# missing build dependencies first.
+PREFIX ?= /usr/local
+# Extra CMake options, e.g. CMAKE_FLAGS=-DVESK_WERROR=ON.
+CMAKE_FLAGS ?=
+# Seconds each fuzz target runs for in `make fuzz`.
+FUZZ_SECONDS ?= 60
+
+.PHONY: all deps build demo test test-sanitize install clean fuzz bench
+
+all: build
+
+deps:
+	@scripts/install-deps.sh
+
+build: deps
+	@cmake --preset release $(CMAKE_FLAGS) >/dev/null
+	@cmake --build --preset release -j
+
+demo: build
+	@scripts/demo.sh build/vesk-desktop-mcp
+
+test: build
+	@ctest --preset release -j2
+
+test-sanitize:
+	@scripts/install-deps.sh --fuzz
+	@cmake --preset sanitize $(CMAKE_FLAGS) >/dev/null
+	@cmake --build --preset sanitize -j
+	@ctest --preset sanitize -j2
+
+# Every fuzz target for FUZZ_SECONDS; fails on any finding (copied to
+# fuzz/regressions/, which the normal tests replay).
+fuzz:
+	@scripts/install-deps.sh --fuzz
+	@cmake --preset fuzz $(CMAKE_FLAGS) >/dev/null
+	@cmake --build --preset fuzz -j
+	@fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
+
+# The optimised server against the pipe floor, through the same driver.
+bench: deps
+	@cmake --preset release $(CMAKE_FLAGS) >/dev/null
+	@cmake --build --preset release -j --target vesk-desktop-mcp pipe_floor bench_driver
+	@build/bench/bench_driver build/vesk-desktop-mcp build/bench/pipe_floor build
+
+install: build
+	@cmake --install build --prefix "$(PREFIX)"
+
+clean:
+	rm -rf build build-debug build-sanitize

@@ -1,0 +1,188 @@
+#include "lib/mcp/tool_call.h"
+
+#include <optional>
+#include <string>
+#include <variant>
+
+#include "lib/mcp/catalogue.h"
+#include "story_seeds/queue.h"
+#include "story_seeds/seed.h"
+#include "story_seeds/text.h"
+#include "story_seeds/validation.h"
+
+namespace vesk {
+
+namespace {
+
+namespace seeds = story_seeds;
+
+constexpr std::size_t kMaxNameCharsShown = 64;
+
+constexpr std::string_view kSavedMessage = "Saved on this Mac. Review it in vesk → Story sources.";
+constexpr std::string_view kOffMessage = "Story sources are off in vesk";
+constexpr std::string_view kFullMessage =
+    "Your story-seed queue is full; review some in vesk → Story sources";
+constexpr std::string_view kFailedMessage =
+    "vesk couldn't save this seed on this Mac. Nothing was saved.";
+
+// What the agent is told and what the event log records about one call.
+struct CallOutcome {
+  std::string message;
+  bool is_error;
+  std::string event;  // after "save_story_seed "
+};
+
+CallOutcome invalid(std::string message, std::string_view reason) {
+  return {std::move(message), true, "outcome=invalid reason=" + std::string(reason)};
+}
+
+CallOutcome invalid(const seeds::SeedValidationError& error) {
+  return invalid(error.message(), error.reason_code());
+}
+
+CallOutcome off() {
+  return {std::string(kOffMessage), true, "outcome=off"};
+}
+
+CallOutcome shape_error(std::string message) {
+  return invalid(std::move(message), "arguments");
+}
+
+// The four arguments as the call gave them, before trimming.
+struct Arguments {
+  std::string_view title;
+  std::string_view what_happened;
+  std::string_view why_it_mattered;
+  std::vector<std::string_view> open_questions;
+};
+
+bool absent(const JsonValue* value) {
+  return value == nullptr || value->is_null();
+}
+
+// "`key` " followed by `complaint`.
+std::string field_message(std::string_view key, std::string_view complaint) {
+  std::string message("`");
+  message += key;
+  message += "` ";
+  message += complaint;
+  return message;
+}
+
+// A required text argument, or the message that refuses its shape.
+std::variant<std::string_view, std::string> required_text(const JsonValue& arguments,
+                                                          std::string_view key) {
+  const JsonValue* value = arguments.find(key);
+  if (absent(value)) return field_message(key, "is required and can't be blank.");
+  if (!value->is_string()) return field_message(key, "must be a string.");
+  return std::string_view(value->as_string());
+}
+
+// Reads the arguments' JSON shape; a message when it is wrong.
+std::variant<Arguments, std::string> read_arguments(const JsonValue* given) {
+  static const JsonValue kEmptyObject = JsonValue::object();
+  if (absent(given)) given = &kEmptyObject;
+  if (!given->is_object()) {
+    return std::string("Arguments must be an object with `title` and `what_happened`.");
+  }
+  Arguments arguments;
+  auto title = required_text(*given, "title");
+  if (auto* message = std::get_if<std::string>(&title)) return std::move(*message);
+  arguments.title = std::get<std::string_view>(title);
+  auto what_happened = required_text(*given, "what_happened");
+  if (auto* message = std::get_if<std::string>(&what_happened)) return std::move(*message);
+  arguments.what_happened = std::get<std::string_view>(what_happened);
+
+  const JsonValue* why = given->find("why_it_mattered");
+  if (!absent(why)) {
+    if (!why->is_string()) return std::string("`why_it_mattered` must be a string.");
+    arguments.why_it_mattered = why->as_string();
+  }
+  const JsonValue* questions = given->find("open_questions");
+  if (!absent(questions)) {
+    const std::string kNotStrings = "`open_questions` must be a list of strings.";
+    if (!questions->is_array()) return kNotStrings;
+    for (const JsonValue& question : questions->as_array()) {
+      if (!question.is_string()) return kNotStrings;
+      arguments.open_questions.push_back(question.as_string());
+    }
+  }
+  return arguments;
+}
+
+seeds::SeedDraft make_draft(const Arguments& arguments, seeds::AgentId agent) {
+  seeds::SeedDraft draft;
+  draft.title = seeds::trim_white_space(arguments.title);
+  draft.what_happened = seeds::trim_white_space(arguments.what_happened);
+  draft.why_it_mattered = seeds::trim_white_space(arguments.why_it_mattered);
+  for (std::string_view question : arguments.open_questions) {
+    std::string_view trimmed = seeds::trim_white_space(question);
+    if (!trimmed.empty()) draft.open_questions.emplace_back(trimmed);
+  }
+  draft.created_at = seeds::format_created_at(seeds::seconds_now());
+  draft.agent = agent;
+  return draft;
+}
+
+CallOutcome saved(const std::string& data_dir, const seeds::QueueKey& key) {
+  // Counted outside the lock: another writer may have added or taken seeds
+  // since, and a failed count is not worth failing a saved seed for.
+  auto count = seeds::count_queued(seeds::queue_dir(data_dir, key));
+  std::size_t queued = count.ok() ? count.value() : 0;
+  return {std::string(kSavedMessage), false, "outcome=saved queued=" + std::to_string(queued)};
+}
+
+CallOutcome save(const std::string& data_dir, const seeds::QueueKey& key,
+                 const seeds::SeedDraft& draft) {
+  seeds::SaveOutcome outcome = seeds::save_seed(data_dir, key, draft);
+  if (std::holds_alternative<seeds::Saved>(outcome)) return saved(data_dir, key);
+  if (auto* refused = std::get_if<seeds::Invalid>(&outcome)) return invalid(refused->error);
+  if (std::holds_alternative<seeds::Off>(outcome)) return off();
+  if (std::holds_alternative<seeds::Full>(outcome)) {
+    return {std::string(kFullMessage), true, "outcome=full"};
+  }
+  const seeds::IoError& error = std::get<seeds::Failed>(outcome).error;
+  return {std::string(kFailedMessage), true,
+          "outcome=failed kind=" + std::string(seeds::kind_name(error.kind()))};
+}
+
+CallOutcome call_tool(const JsonValue& params, const Session& session) {
+  if (!session.data_dir) return off();
+  std::optional<seeds::QueueKey> key = seeds::read_enabled_marker(*session.data_dir);
+  if (!key) return off();
+
+  auto arguments = read_arguments(params.find("arguments"));
+  if (auto* message = std::get_if<std::string>(&arguments)) return shape_error(*message);
+  seeds::SeedDraft draft = make_draft(std::get<Arguments>(arguments), session.agent);
+  if (auto error = seeds::validate_seed(draft)) return invalid(*error);
+  return save(*session.data_dir, *key, draft);
+}
+
+JsonValue tool_result(const CallOutcome& outcome) {
+  JsonValue::Object item;
+  item.emplace("text", JsonValue::string(outcome.message));
+  item.emplace("type", JsonValue::string("text"));
+  JsonValue::Object result;
+  result.emplace("content", JsonValue::array({JsonValue::object(std::move(item))}));
+  result.emplace("isError", JsonValue::boolean(outcome.is_error));
+  return JsonValue::object(std::move(result));
+}
+
+}  // namespace
+
+HandlerResult handle_tool_call(const JsonValue& params, Session& session, EventLog& events) {
+  if (!params.is_object()) return HandlerFailure{"params must be an object"};
+  const JsonValue* name = params.find("name");
+  if (name == nullptr || !name->is_string()) return HandlerFailure{"params.name is required"};
+  if (name->as_string() != kToolName) {
+    log_event(events, "unknown_tool");
+    std::string message("Unknown tool: ");
+    message += story_seeds::first_chars(name->as_string(), kMaxNameCharsShown);
+    return HandlerFailure{std::move(message)};
+  }
+  CallOutcome outcome = call_tool(params, session);
+  log_event(events, "save_story_seed " + outcome.event);
+  return tool_result(outcome);
+}
+
+}  // namespace vesk

@@ -1,0 +1,16 @@
+// The tools/call request: the one tool, save_story_seed.
+#pragma once
+
+#include "lib/event_log.h"
+#include "lib/json_value.h"
+#include "lib/jsonrpc.h"
+#include "lib/session.h"
+
+namespace vesk {
+
+// A bad params object or an unknown tool is a HandlerFailure (-32602);
+// every call of the tool itself ends in a tool result
+// {"content":[{"text":…,"type":"text"}],"isError":…} and exactly one event.
+HandlerResult handle_tool_call(const JsonValue& params, Session& session, EventLog& events);
+
+}  // namespace vesk

@@ -1,0 +1,121 @@
+#include "lib/message_loop.h"
+
+#include <optional>
+
+#include "lib/json_value.h"
+#include "lib/jsonrpc.h"
+#include "lib/mcp/catalogue.h"
+#include "lib/mcp/initialize.h"
+#include "lib/mcp/tool_call.h"
+#include "story_seeds/posix_io.h"
+#include "story_seeds/text.h"
+
+namespace vesk {
+
+namespace {
+
+// The answer to every unreadable line never changes, so it is written once.
+const std::string& parse_error_text() {
+  static const std::string text = error_response(JsonValue(), kParseError, "Parse error").write();
+  return text;
+}
+
+JsonValue invalid_request(EventLog& events, JsonValue id) {
+  log_event(events, "invalid_request");
+  return error_response(std::move(id), kInvalidRequest, "Invalid Request");
+}
+
+JsonValue from_handler(HandlerResult outcome, JsonValue id) {
+  if (auto* failure = std::get_if<HandlerFailure>(&outcome)) {
+    return error_response(std::move(id), kInvalidParams, std::move(failure->message));
+  }
+  return result_response(std::move(id), std::move(std::get<JsonValue>(outcome)));
+}
+
+JsonValue route(Session& session, std::string_view method, const JsonValue& params, JsonValue id,
+                EventLog& events) {
+  if (method == "ping") return result_response(std::move(id), JsonValue::object());
+  if (method == "initialize") {
+    return result_response(std::move(id), handle_initialize(params, session, events));
+  }
+  if (method == "tools/list") return result_response(std::move(id), handle_tools_list());
+  if (method == "tools/call") {
+    return from_handler(handle_tool_call(params, session, events), std::move(id));
+  }
+  if (method == "prompts/list") return result_response(std::move(id), handle_prompts_list());
+  if (method == "prompts/get") {
+    HandlerResult outcome = handle_prompts_get(params);
+    if (std::holds_alternative<HandlerFailure>(outcome)) log_event(events, "unknown_prompt");
+    return from_handler(std::move(outcome), std::move(id));
+  }
+  log_event(events, "method_not_found");
+  return error_response(std::move(id), kMethodNotFound, "Method not found");
+}
+
+// The response to a parsed message, or nothing when none is due.
+std::optional<JsonValue> respond(Session& session, const JsonValue& message, EventLog& events) {
+  if (!message.is_object()) return invalid_request(events, JsonValue());
+  const JsonValue* id = message.find("id");
+  const JsonValue* method = message.find("method");
+  if (method == nullptr) {
+    if (message.find("result") != nullptr || message.find("error") != nullptr) {
+      return std::nullopt;  // a response from the client: nothing to answer
+    }
+    return invalid_request(events, id != nullptr ? *id : JsonValue());
+  }
+  if (!method->is_string()) return invalid_request(events, id != nullptr ? *id : JsonValue());
+  if (id == nullptr) return std::nullopt;  // a notification
+  if (!id->is_number() && !id->is_string()) return invalid_request(events, JsonValue());
+  const JsonValue* params = message.find("params");
+  static const JsonValue kNoParams;
+  return route(session, method->as_string(), params != nullptr ? *params : kNoParams, *id, events);
+}
+
+}  // namespace
+
+void handle_message(Session& session, std::string_view text, EventLog& events,
+                    std::string& response) {
+  response.clear();
+  std::optional<JsonValue> message = JsonValue::parse(text);
+  if (!message) {
+    log_event(events, "parse_error");
+    response = parse_error_text();
+    return;
+  }
+  if (std::optional<JsonValue> answer = respond(session, *message, events)) {
+    answer->write_to(response);
+  }
+}
+
+LoopEnd run_message_loop(Session& session, ByteSource& input, int output_fd, EventLog& events) {
+  LineReader reader(input);
+  std::string response;
+  std::string decoded;
+  while (true) {
+    auto read = reader.read_request_line();
+    if (!read.ok()) return LoopEnd::IoFailure;
+    const LineRead& line = read.value();
+    if (line.kind == LineRead::Kind::End) {
+      log_event(events, "closed");
+      return LoopEnd::EndOfInput;
+    }
+    if (line.kind == LineRead::Kind::TooLong) {
+      log_event(events, "line_too_long");
+      response = parse_error_text();
+    } else {
+      std::string_view text = line.line;
+      if (!story_seeds::is_valid_utf8(text)) {
+        decoded = story_seeds::replace_invalid_utf8(text);
+        text = decoded;
+      }
+      text = story_seeds::trim_white_space(text);
+      if (text.empty()) continue;
+      handle_message(session, text, events, response);
+      if (response.empty()) continue;
+    }
+    response += '\n';
+    if (!story_seeds::write_all(output_fd, response).ok()) return LoopEnd::IoFailure;
+  }
+}
+
+}  // namespace vesk
