@@ -63,6 +63,7 @@ ProcessResult run_server(const ServerRun& run) {
     if (std::string_view(*e).substr(0, 5) != "HOME=") env_strings.emplace_back(*e);
   }
   if (run.home) env_strings.push_back("HOME=" + *run.home);
+  env_strings.insert(env_strings.end(), run.environment.begin(), run.environment.end());
   std::vector<char*> envp;
   for (auto& s : env_strings)
     envp.push_back(s.data());

@@ -17,13 +17,14 @@ struct ProcessResult {
 };
 
 struct ServerRun {
-  std::vector<std::string> args;    // after the program name
-  std::string input;                // whole standard input
-  std::optional<std::string> home;  // HOME; unset when absent
-  std::string stdout_path;          // instead of capturing, e.g. "/dev/full"
-  std::string stderr_path;          // likewise for standard error
-  bool stdout_reader_gone = false;  // standard output is a pipe nobody reads
-  std::vector<int> closed_fds;      // standard descriptors closed at start
+  std::vector<std::string> args;         // after the program name
+  std::string input;                     // whole standard input
+  std::optional<std::string> home;       // HOME; unset when absent
+  std::string stdout_path;               // instead of capturing, e.g. "/dev/full"
+  std::string stderr_path;               // likewise for standard error
+  bool stdout_reader_gone = false;       // standard output is a pipe nobody reads
+  std::vector<int> closed_fds;           // standard descriptors closed at start
+  std::vector<std::string> environment;  // extra NAME=value entries
 };
 
 // Runs the binary to completion with `run.input` on standard input.
