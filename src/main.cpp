@@ -28,8 +28,8 @@ bool fill_standard_descriptors() {
   for (int fd = 0; fd <= 2; ++fd) {
     if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
     // The lowest free descriptor is `fd`, since the lower ones are open.
-    int opened = story_seeds::retry_on_eintr([] { return open("/dev/null", O_RDWR); });
-    if (opened != fd) return false;
+    auto opened = story_seeds::open_fd("/dev/null", O_RDWR);
+    if (!opened.ok() || opened.value().release() != fd) return false;
   }
   return true;
 }
