@@ -1,4 +1,6 @@
 // The command line, start-up and exit status, through the binary.
+#include <unistd.h>
+
 #include <string>
 #include <vector>
 
@@ -47,49 +49,56 @@ TEST(CommandLine, PrintsVersionOrUsageAndExitsZero) {
   }
 }
 
+bool have_dev_full() {
+  return access("/dev/full", W_OK) == 0;
+}
+
+// `base` with standard output refusing every write: a pipe whose reader has
+// gone and, where the system has one, a full device.
+std::vector<ServerRun> with_broken_stdout(const ServerRun& base) {
+  std::vector<ServerRun> runs(1, base);
+  runs[0].stdout_reader_gone = true;
+  if (have_dev_full()) {
+    runs.push_back(base);
+    runs.back().stdout_path = "/dev/full";
+  }
+  return runs;
+}
+
 TEST(CommandLine, UnwritableStandardOutputFails) {
   for (const char* arg : {"--version", "--help"}) {
-    ServerRun full;
-    full.args = {arg};
-    full.stdout_path = "/dev/full";
-    ProcessResult result = run_server(full);
-    EXPECT_EQ(result.exit_status, 1) << arg;
-    EXPECT_EQ(result.err, "") << arg;
-
-    ServerRun gone;
-    gone.args = {arg};
-    gone.stdout_reader_gone = true;
-    result = run_server(gone);
-    EXPECT_EQ(result.exit_status, 1) << arg;
-    EXPECT_EQ(result.err, "") << arg;
+    ServerRun base;
+    base.args = {arg};
+    for (const ServerRun& run : with_broken_stdout(base)) {
+      ProcessResult result = run_server(run);
+      EXPECT_EQ(result.exit_status, 1) << arg << run.stdout_path;
+      EXPECT_EQ(result.err, "") << arg << run.stdout_path;
+    }
   }
 }
 
 TEST(ServerExit, ResponseWriteFailureEndsWithStatusOneAndNoEvent) {
-  ServerRun full;
-  full.input = kPing + kPing;
-  full.stdout_path = "/dev/full";
-  ProcessResult result = run_server(full);
-  EXPECT_EQ(result.exit_status, 1);
-  EXPECT_EQ(result.err, event_lines({"ready"}));
-
-  ServerRun gone;
-  gone.input = kPing;
-  gone.stdout_reader_gone = true;
-  result = run_server(gone);
-  EXPECT_EQ(result.exit_status, 1);
-  EXPECT_EQ(result.err, event_lines({"ready"}));
+  ServerRun base;
+  base.input = kPing + kPing;
+  for (const ServerRun& run : with_broken_stdout(base)) {
+    ProcessResult result = run_server(run);
+    EXPECT_EQ(result.exit_status, 1) << run.stdout_path;
+    EXPECT_EQ(result.err, event_lines({"ready"})) << run.stdout_path;
+  }
 }
 
-TEST(ServerExit, UnwritableStandardErrorChangesNoAnswer) {
-  ServerRun run;
-  run.input = kPing + "bad\n";
-  run.stderr_path = "/dev/full";
-  ProcessResult result = run_server(run);
-  EXPECT_EQ(result.out,
-            kPong + R"({"error":{"code":-32700,"message":"Parse error"},"id":null,"jsonrpc":"2.0"})"
-                    "\n");
-  EXPECT_EQ(result.exit_status, 0);
+TEST(ServerExit, LostStandardErrorChangesNoAnswer) {
+  std::vector<ServerRun> runs(1);
+  runs[0].closed_fds = {2};
+  if (have_dev_full()) runs.emplace_back().stderr_path = "/dev/full";
+  for (ServerRun& run : runs) {
+    run.input = kPing + "bad\n";
+    ProcessResult result = run_server(run);
+    EXPECT_EQ(result.out, kPong + R"({"error":{"code":-32700,"message":"Parse error"},"id":null,)"
+                                  R"("jsonrpc":"2.0"})"
+                                  "\n");
+    EXPECT_EQ(result.exit_status, 0);
+  }
 }
 
 TEST(ServerExit, ClosedStandardDescriptorsAreFilled) {

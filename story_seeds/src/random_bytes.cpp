@@ -10,6 +10,7 @@
 #include <sys/random.h>
 #endif
 
+#include <array>
 #include <atomic>
 #include <optional>
 
