@@ -1,12 +1,20 @@
 #include "story_seeds/text.h"
 
 #include <cstdint>
+#include <cstring>
 
 namespace story_seeds {
 
 namespace {
 
 constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
+constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
+
+bool is_ascii_word(const char* bytes) {
+  std::uint64_t word = 0;
+  std::memcpy(&word, bytes, kWordBytes);
+  return (word & 0x8080808080808080) == 0;
+}
 
 bool is_continuation(unsigned char byte) {
   return (byte & 0xC0) == 0x80;
@@ -67,6 +75,11 @@ char32_t decode_first(std::string_view text, std::size_t* length) {
 bool is_valid_utf8(std::string_view bytes) {
   std::size_t i = 0;
   while (i < bytes.size()) {
+    // Requests are mostly ASCII: skip it eight bytes at a time.
+    if (i + kWordBytes <= bytes.size() && is_ascii_word(bytes.data() + i)) {
+      i += kWordBytes;
+      continue;
+    }
     if (static_cast<unsigned char>(bytes[i]) < 0x80) {
       ++i;
       continue;
