@@ -31,6 +31,8 @@ class JsonValue {
   // Compact JSON text that is written out verbatim: lets a fixed answer be
   // serialised once and shared by every response that carries it.
   static JsonValue raw(std::shared_ptr<const std::string> json_text);
+  // This value serialised once, as such a verbatim text.
+  JsonValue frozen() const { return raw(std::make_shared<const std::string>(write())); }
 
   // Strict parse of exactly one JSON value; nothing when the text is not one.
   // Nesting deeper than kMaxDepth, a leading byte-order mark, and a number

@@ -71,11 +71,6 @@ JsonValue no() {
   return JsonValue::boolean(false);
 }
 
-// A result that never changes, serialised once and shared by every response.
-JsonValue frozen(const JsonValue& value) {
-  return JsonValue::raw(std::make_shared<const std::string>(value.write()));
-}
-
 JsonValue string_schema(std::string_view description, std::int64_t min_length,
                         std::int64_t max_length) {
   JsonValue schema = object({{"description", text(description)},
@@ -145,18 +140,18 @@ JsonValue prompt_message() {
 
 JsonValue handle_tools_list() {
   static const JsonValue result =
-      frozen(object({{"tools", JsonValue::array({tool_definition()})}}));
+      object({{"tools", JsonValue::array({tool_definition()})}}).frozen();
   return result;
 }
 
 JsonValue handle_prompts_list() {
   static const JsonValue result =
-      frozen(object({{"prompts", JsonValue::array({prompt_definition()})}}));
+      object({{"prompts", JsonValue::array({prompt_definition()})}}).frozen();
   return result;
 }
 
 HandlerResult handle_prompts_get(const JsonValue& params) {
-  static const JsonValue result = frozen(prompt_message());
+  static const JsonValue result = prompt_message().frozen();
   const JsonValue* name = params.find("name");
   std::string_view requested;
   if (name != nullptr && name->is_string()) requested = name->as_string();

@@ -27,7 +27,7 @@ const JsonValue& capabilities() {
     JsonValue::Object members;
     members.emplace("prompts", JsonValue::object(list_changed));
     members.emplace("tools", JsonValue::object(list_changed));
-    return JsonValue::raw(std::make_shared<const std::string>(JsonValue::object(members).write()));
+    return JsonValue::object(members).frozen();
   }();
   return value;
 }
@@ -38,7 +38,7 @@ const JsonValue& server_info() {
     members.emplace("name", JsonValue::string("vesk-desktop-mcp"));
     members.emplace("title", JsonValue::string("vesk Stories"));
     members.emplace("version", JsonValue::string("1.0.0"));
-    return JsonValue::raw(std::make_shared<const std::string>(JsonValue::object(members).write()));
+    return JsonValue::object(members).frozen();
   }();
   return value;
 }

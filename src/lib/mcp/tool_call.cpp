@@ -25,15 +25,24 @@ constexpr std::string_view kFullMessage =
 constexpr std::string_view kFailedMessage =
     "vesk couldn't save this seed on this Mac. Nothing was saved.";
 
+JsonValue tool_result(std::string_view message, bool is_error) {
+  JsonValue::Object item;
+  item.emplace("text", JsonValue::string(std::string(message)));
+  item.emplace("type", JsonValue::string("text"));
+  JsonValue::Object result;
+  result.emplace("content", JsonValue::array({JsonValue::object(std::move(item))}));
+  result.emplace("isError", JsonValue::boolean(is_error));
+  return JsonValue::object(std::move(result));
+}
+
 // What the agent is told and what the event log records about one call.
 struct CallOutcome {
-  std::string message;
-  bool is_error;
+  JsonValue result;
   std::string event;  // after "save_story_seed "
 };
 
-CallOutcome invalid(std::string message, std::string_view reason) {
-  return {std::move(message), true, "outcome=invalid reason=" + std::string(reason)};
+CallOutcome invalid(std::string_view message, std::string_view reason) {
+  return {tool_result(message, true), "outcome=invalid reason=" + std::string(reason)};
 }
 
 CallOutcome invalid(const seeds::SeedValidationError& error) {
@@ -41,11 +50,22 @@ CallOutcome invalid(const seeds::SeedValidationError& error) {
 }
 
 CallOutcome off() {
-  return {std::string(kOffMessage), true, "outcome=off"};
+  static const JsonValue result = tool_result(kOffMessage, true).frozen();
+  return {result, "outcome=off"};
 }
 
-CallOutcome shape_error(std::string message) {
-  return invalid(std::move(message), "arguments");
+CallOutcome full() {
+  static const JsonValue result = tool_result(kFullMessage, true).frozen();
+  return {result, "outcome=full"};
+}
+
+CallOutcome failed(const seeds::IoError& error) {
+  static const JsonValue result = tool_result(kFailedMessage, true).frozen();
+  return {result, "outcome=failed kind=" + std::string(seeds::kind_name(error.kind()))};
+}
+
+CallOutcome shape_error(std::string_view message) {
+  return invalid(message, "arguments");
 }
 
 // The four arguments as the call gave them, before trimming.
@@ -125,11 +145,12 @@ seeds::SeedDraft make_draft(const Arguments& arguments, seeds::AgentId agent) {
 }
 
 CallOutcome saved(const std::string& data_dir, const seeds::QueueKey& key) {
+  static const JsonValue result = tool_result(kSavedMessage, false).frozen();
   // Counted outside the lock: another writer may have added or taken seeds
   // since, and a failed count is not worth failing a saved seed for.
   auto count = seeds::count_queued(seeds::queue_dir(data_dir, key));
   std::size_t queued = count.ok() ? count.value() : 0;
-  return {std::string(kSavedMessage), false, "outcome=saved queued=" + std::to_string(queued)};
+  return {result, "outcome=saved queued=" + std::to_string(queued)};
 }
 
 CallOutcome save(const std::string& data_dir, const seeds::QueueKey& key,
@@ -138,12 +159,8 @@ CallOutcome save(const std::string& data_dir, const seeds::QueueKey& key,
   if (std::holds_alternative<seeds::Saved>(outcome)) return saved(data_dir, key);
   if (auto* refused = std::get_if<seeds::Invalid>(&outcome)) return invalid(refused->error);
   if (std::holds_alternative<seeds::Off>(outcome)) return off();
-  if (std::holds_alternative<seeds::Full>(outcome)) {
-    return {std::string(kFullMessage), true, "outcome=full"};
-  }
-  const seeds::IoError& error = std::get<seeds::Failed>(outcome).error;
-  return {std::string(kFailedMessage), true,
-          "outcome=failed kind=" + std::string(seeds::kind_name(error.kind()))};
+  if (std::holds_alternative<seeds::Full>(outcome)) return full();
+  return failed(std::get<seeds::Failed>(outcome).error);
 }
 
 CallOutcome call_tool(const JsonValue& params, const Session& session) {
@@ -156,16 +173,6 @@ CallOutcome call_tool(const JsonValue& params, const Session& session) {
   seeds::SeedDraft draft = make_draft(std::get<Arguments>(arguments), session.agent);
   if (auto error = seeds::validate_seed(draft)) return invalid(*error);
   return save(*session.data_dir, *key, draft);
-}
-
-JsonValue tool_result(const CallOutcome& outcome) {
-  JsonValue::Object item;
-  item.emplace("text", JsonValue::string(outcome.message));
-  item.emplace("type", JsonValue::string("text"));
-  JsonValue::Object result;
-  result.emplace("content", JsonValue::array({JsonValue::object(std::move(item))}));
-  result.emplace("isError", JsonValue::boolean(outcome.is_error));
-  return JsonValue::object(std::move(result));
 }
 
 }  // namespace
@@ -182,7 +189,7 @@ HandlerResult handle_tool_call(const JsonValue& params, Session& session, EventL
   }
   CallOutcome outcome = call_tool(params, session);
   log_event(events, "save_story_seed " + outcome.event);
-  return tool_result(outcome);
+  return std::move(outcome.result);
 }
 
 }  // namespace vesk
