@@ -34,17 +34,17 @@ test-sanitize:
 fuzz:
 	@scripts/install-deps.sh --fuzz
 	@cmake --preset fuzz $(CMAKE_FLAGS) >/dev/null
-	@cmake --build --preset fuzz -j
+	@cmake --build --preset fuzz -j >/dev/null
 	@fuzz/run.sh build-fuzz $(FUZZ_SECONDS)
 
 # The optimised server against the pipe floor, through the same driver.
 bench: deps
 	@cmake --preset release $(CMAKE_FLAGS) >/dev/null
-	@cmake --build --preset release -j --target vesk-desktop-mcp pipe_floor bench_driver
+	@cmake --build --preset release -j --target vesk-desktop-mcp pipe_floor bench_driver >/dev/null
 	@build/bench/bench_driver build/vesk-desktop-mcp build/bench/pipe_floor build
 
 install: build
 	@cmake --install build --prefix "$(PREFIX)"
 
 clean:
-	rm -rf build build-debug build-sanitize
+	rm -rf build build-debug build-sanitize build-fuzz
