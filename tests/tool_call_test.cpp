@@ -13,6 +13,7 @@
 #include <gtest/gtest.h>
 
 #include "lib/json_value.h"
+#include "save_outcomes.h"
 #include "server_process.h"
 #include "story_seeds/seed.h"
 
@@ -20,13 +21,6 @@ namespace vesk_test {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string kOuter = "01JBQ7ZK3V9W2X4Y5Z6A7B8C9D";
-const std::string kInner = "01JBQ80000000000000000000A";
-const std::string kSaved = "Saved on this Mac. Review it in vesk → Story sources.";
-const std::string kOff = "Story sources are off in vesk";
-const std::string kFull = "Your story-seed queue is full; review some in vesk → Story sources";
-const std::string kFailed = "vesk couldn't save this seed on this Mac. Nothing was saved.";
 
 std::string repeat(const std::string& piece, int times) {
   std::string out;
@@ -40,8 +34,7 @@ std::string quoted(const std::string& text) {
 }
 
 std::string tool_result(const std::string& text, bool is_error) {
-  return R"({"id":1,"jsonrpc":"2.0","result":{"content":[{"text":)" + quoted(text) +
-         R"(,"type":"text"}],"isError":)" + (is_error ? "true" : "false") + "}}\n";
+  return vesk_test::tool_result(1, text, is_error);
 }
 
 std::string call(const std::string& arguments_member) {

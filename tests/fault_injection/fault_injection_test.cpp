@@ -19,18 +19,13 @@
 
 #include <gtest/gtest.h>
 
+#include "save_outcomes.h"
 #include "server_process.h"
 
 namespace vesk_test {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string kOuter = "01JBQ7ZK3V9W2X4Y5Z6A7B8C9D";
-const std::string kInner = "01JBQ80000000000000000000A";
-const std::string kSaved = "Saved on this Mac. Review it in vesk → Story sources.";
-const std::string kOff = "Story sources are off in vesk";
-const std::string kFailed = "vesk couldn't save this seed on this Mac. Nothing was saved.";
 
 // Long enough that a short write splits it for real.
 const std::string kArguments =
@@ -54,11 +49,6 @@ std::string call(int id) {
   return R"({"jsonrpc":"2.0","id":)" + std::to_string(id) +
          R"(,"method":"tools/call","params":{"name":"save_story_seed","arguments":)" + kArguments +
          "}}\n";
-}
-
-std::string tool_result(int id, const std::string& text, bool is_error) {
-  return R"({"id":)" + std::to_string(id) + R"(,"jsonrpc":"2.0","result":{"content":[{"text":")" +
-         text + R"(","type":"text"}],"isError":)" + (is_error ? "true" : "false") + "}}\n";
 }
 
 std::string read_file(const fs::path& path) {
