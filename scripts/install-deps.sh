@@ -16,7 +16,7 @@ for arg in "$@"; do
 done
 
 install_debian() {
-  local packages=(cmake make g++ nlohmann-json3-dev libgtest-dev)
+  local packages=(cmake make g++ nlohmann-json3-dev libgtest-dev strace)
   ((want_fuzz)) && packages+=(clang libclang-rt-14-dev)
   ((want_interop)) && ! command -v node >/dev/null && packages+=(nodejs npm)
   local missing=()
