@@ -1,54 +1,34 @@
-#!/usr/bin/env bash
-# Runs every fuzz target for a while (libFuzzer, one process each). Every
-# finding is copied to fuzz/regressions/<target>/, which the normal build's
-# tests replay from then on, and makes the script fail once all have run.
-#   fuzz/run.sh [build dir] [seconds per target]
-# Defaults: build-fuzz, and FUZZ_SECONDS or 60.
-set -euo pipefail
-
+#!/bin/sh
+# Runs each fuzz target for a while, one libFuzzer process each:
+#   fuzz/run.sh [build dir, build-fuzz] [seconds per target, FUZZ_SECONDS or 60]
+# Findings are copied to fuzz/regressions/<target>/, which every test build
+# replays from then on, and make the script fail once all targets have run.
+set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build-fuzz}" && pwd)
 seconds=${2:-${FUZZ_SECONDS:-60}}
-targets=(json line_reader handle_message store)
-
-options_for() {
-  case "$1" in
-    json | handle_message) echo "-dict=$root/fuzz/json.dict" ;;
-  esac
-}
 
 failed=0
 printf '%-16s %14s %9s\n' target executions findings
-for target in "${targets[@]}"; do
-  binary=$build/fuzz/fuzz_$target
+for target in json handle_message; do
   # The corpus grown by runs stays in the build; the committed one is only read.
-  grown=$build/fuzz-corpus/$target
-  findings=$build/fuzz-findings/$target
-  log=$build/fuzz-logs/$target.log
-  rm -rf "$findings"
-  mkdir -p "$grown" "$findings" "$(dirname "$log")" "$root/fuzz/regressions/$target"
+  out=$build/fuzz-runs/$target
+  kept=$root/fuzz/regressions/$target
+  rm -rf "$out/findings" && mkdir -p "$out/grown" "$out/findings" "$kept"
+  status=0
+  "$build/fuzz/fuzz_$target" -max_total_time="$seconds" -timeout=20 -print_final_stats=1 \
+    -dict="$root/fuzz/json.dict" -artifact_prefix="$out/findings/" \
+    "$out/grown" "$root/fuzz/corpus/$target" "$kept" >"$out/log" 2>&1 || status=$?
 
-  # shellcheck disable=SC2046 # the options are single words
-  if "$binary" -max_total_time="$seconds" -timeout=20 -print_final_stats=1 \
-    -artifact_prefix="$findings/" $(options_for "$target") \
-    "$grown" "$root/fuzz/corpus/$target" "$root/fuzz/regressions/$target" >"$log" 2>&1; then
-    status=0
-  else
-    status=$?
-  fi
-
-  executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
   count=0
-  for finding in "$findings"/crash-* "$findings"/leak-* "$findings"/timeout-* "$findings"/oom-*; do
-    [[ -f $finding ]] || continue
-    cp "$finding" "$root/fuzz/regressions/$target/$target-$(basename "$finding")"
-    count=$((count + 1))
+  for finding in "$out"/findings/*; do
+    [ -f "$finding" ] && cp "$finding" "$kept/$target-${finding##*/}" && count=$((count + 1))
   done
-  printf '%-16s %14s %9d\n' "$target" "${executions:-?}" "$count"
-  if ((count > 0)) || ((status != 0)); then
+  runs=$(sed -n 's/^stat::number_of_executed_units: *//p' "$out/log" | tail -n 1)
+  printf '%-16s %14s %9d\n' "$target" "${runs:-?}" "$count"
+  if [ "$count" -gt 0 ] || [ "$status" -ne 0 ]; then
     failed=1
-    echo "  $target failed (exit $status); log: $log" >&2
-    ((count == 0)) || echo "  findings copied to fuzz/regressions/$target/" >&2
+    echo "  $target failed (exit $status): see $out/log and fuzz/regressions/$target/" >&2
   fi
 done
 exit "$failed"
