@@ -1,0 +1,305 @@
+// Transcripts: the built server end to end, as data. A transcript is a series
+// of cases, and each case is one run of the server:
+//
+//   === NAME             starts a case
+//   args A B             command-line arguments ('' is an empty one)
+//   home none|PATH       HOME unset or PATH (default: a scratch directory)
+//   marker [TEXT]        the enabled marker; without TEXT it names the standard queue
+//   queued N             N seed files already in the standard queue
+//   file|dir PATH        a file or directory in the data directory
+//   link PATH TARGET     a symbolic link there
+//   closed FD...         standard descriptors closed at start
+//   stdout|stderr broken the stream is a pipe that nobody reads
+//   fault CALL N ERROR RE  strace fails the Nth call of system call CALL whose
+//                        trace line matches RE (-y shows a descriptor's path)
+//                        with errno ERROR, or with a return value "retval=R"
+//   > LINE               a request line; `>~ LINE` sends it without a newline
+//   < LINE               the next line on standard output
+//   ! EVENT              the next event; with no arguments, "ready" comes before
+//                        the events and "closed" after them when the exit is 0
+//   seed TEXT            a saved seed file, TIME standing for its created_at
+//   exit N               the exit status (default 0)
+//
+// In any line \xHH is a byte, {{TEXT*N}} is TEXT N times and {{NAME}} the text
+// of an earlier `let NAME TEXT`. After every case: no ".tmp" file, one new
+// seed file per saved event, named by a seed id and private to its owner; with
+// a fault, exactly that call failed and no descriptor on the data was left open.
+#pragma once
+
+#include <fcntl.h>
+#include <signal.h>
+#include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <optional>
+#include <regex>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace vesk_test {
+
+namespace fs = std::filesystem;
+
+inline std::string read_file(const fs::path& path) {
+  std::stringstream content;
+  content << std::ifstream(path, std::ios::binary).rdbuf();
+  return content.str();
+}
+
+inline std::vector<std::string> lines_of(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);)
+    lines.push_back(line);
+  return lines;
+}
+
+inline std::string expand(std::string_view line, const std::map<std::string, std::string>& lets) {
+  std::string out;
+  for (std::size_t i = 0; i < line.size();) {
+    const std::size_t end = line.find("}}", i);
+    if (line.substr(i, 2) == "\\x") {
+      out += static_cast<char>(std::stoi(std::string(line.substr(i + 2, 2)), nullptr, 16));
+      i += 4;
+    } else if (line.substr(i, 2) == "{{" && end != line.npos) {
+      const std::string inner(line.substr(i + 2, end - i - 2));
+      const std::size_t star = inner.rfind('*');
+      if (lets.count(inner)) out += lets.at(inner);
+      for (int n = lets.count(inner) ? 0 : std::stoi(inner.substr(star + 1)); n > 0; --n)
+        out += inner.substr(0, star);
+      i = end + 2;
+    } else {
+      out += line[i++];
+    }
+  }
+  return out;
+}
+
+class TranscriptRunner {
+ public:
+  TranscriptRunner() { umask(022); }
+  ~TranscriptRunner() {
+    if (!::testing::Test::HasFailure()) fs::remove_all(scratch_);
+  }
+
+  // Runs every case of `text`; `source` names it in failure messages.
+  void run(const std::string& text, const std::string& source) {
+    std::map<std::string, std::string> lets;
+    for (const std::string& line : lines_of(text)) {
+      if (line.empty() || line[0] == '#') continue;
+      const std::size_t space = std::min(line.find(' '), line.size());
+      const std::string word = line.substr(0, space);
+      const std::string rest = expand(line.substr(std::min(space + 1, line.size())), lets);
+      if (word == "let") {
+        lets[rest.substr(0, rest.find(' '))] = rest.substr(rest.find(' ') + 1);
+      } else if (word == "===") {
+        if (!c_.name.empty()) finish_case();
+        c_ = Case();
+        c_.name = source + ": " + rest;
+      } else {
+        add(word, rest);
+      }
+    }
+    finish_case();
+  }
+
+ private:
+  struct Case {
+    std::string name, input, out, events;
+    std::vector<std::string> args, seeds, fault;
+    std::vector<std::pair<std::string, std::string>> setup;  // the home's lay-out
+    std::vector<int> closed;
+    bool stdout_broken = false, stderr_broken = false;
+    int exit = 0;
+  };
+
+  void add(const std::string& word, const std::string& rest) {
+    std::istringstream words(rest);
+    if (word == ">" || word == ">~") {
+      c_.input += rest + (word == ">" ? "\n" : "");
+    } else if (word == "<") {
+      c_.out += rest + "\n";
+    } else if (word == "!") {
+      c_.events += "vesk-desktop-mcp: " + rest + "\n";
+    } else if (word == "seed") {
+      c_.seeds.push_back(rest);
+    } else if (word == "exit") {
+      c_.exit = std::stoi(rest);
+    } else if (word == "args" || word == "fault") {
+      for (std::string part; words >> part;)
+        (word == "args" ? c_.args : c_.fault).push_back(part == "''" ? "" : part);
+    } else if (word == "closed") {
+      for (int fd; words >> fd;)
+        c_.closed.push_back(fd);
+    } else if (rest == "broken") {
+      (word == "stdout" ? c_.stdout_broken : c_.stderr_broken) = true;
+    } else if (std::regex_match(word, std::regex("home|marker|queued|file|dir|link"))) {
+      c_.setup.emplace_back(word, rest);
+    } else {
+      ADD_FAILURE() << c_.name << ": unknown directive " << word;
+    }
+  }
+
+  // Lays out a fresh home as the case says.
+  std::optional<std::string> prepare_home() {
+    fs::remove_all(scratch_);
+    fs::create_directory(scratch_);
+    std::optional<std::string> home = scratch_;
+    for (const auto& [word, rest] : c_.setup) {
+      const std::string path = data_dir_ + "/" + rest.substr(0, rest.find(' '));
+      if (word != "home") fs::create_directories(data_dir_);
+      if (word == "home") {
+        home = rest == "none" ? std::nullopt : std::optional(rest);
+      } else if (word == "marker") {
+        std::ofstream(data_dir_ + "/stories-sources.enabled")
+            << (rest.empty() ? kQueue + "\n" : rest);
+      } else if (word == "queued") {
+        fs::create_directories(queue_);
+        for (int i = std::stoi(rest); i > 0; --i)
+          std::ofstream(queue_ + "/" + std::string(22, '0') + std::to_string(1000 + i) + ".json")
+              << "{}";
+      } else if (word == "dir") {
+        fs::create_directories(path);
+      } else if (word == "file") {
+        std::ofstream(path) << "x";
+      } else if (word == "link") {
+        fs::create_directory_symlink(rest.substr(rest.find(' ') + 1), path);
+      }
+    }
+    return home;
+  }
+
+  // Runs the server, after the command in `argv`, to its end in a fresh home, with files
+  // for its standard streams so that neither side can block the other.
+  void launch(std::vector<std::string> argv) {
+    const std::optional<std::string> home = prepare_home();
+    argv.push_back(VESK_BINARY_PATH);
+    argv.insert(argv.end(), c_.args.begin(), c_.args.end());
+    std::ofstream(scratch_ + "/0", std::ios::binary) << c_.input;
+    int orphan[2];
+    EXPECT_EQ(pipe(orphan), 0);
+    close(orphan[0]);
+    const pid_t pid = fork();
+    if (pid == 0) {
+      setpgid(0, 0);  // a group of its own, so that a hung run ends with all it started
+      for (int fd : {0, 1, 2}) {
+        const bool broken = fd == 1 ? c_.stdout_broken : fd == 2 && c_.stderr_broken;
+        const int flags = fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
+        const std::string path = scratch_ + "/" + std::to_string(fd);
+        dup2(broken ? orphan[1] : open(path.c_str(), flags | O_CLOEXEC, 0600), fd);
+      }
+      close(orphan[1]);
+      for (int fd : c_.closed)
+        close(fd);
+      home ? setenv("HOME", home->c_str(), 1) : unsetenv("HOME");
+      std::vector<char*> pointers;
+      for (const std::string& arg : argv)
+        pointers.push_back(const_cast<char*>(arg.c_str()));
+      pointers.push_back(nullptr);
+      execvp(pointers[0], pointers.data());
+      _exit(127);
+    }
+    close(orphan[1]);
+    int status = 0;
+    for (int waited_ms = 0; waitpid(pid, &status, WNOHANG) == 0; ++waited_ms) {
+      if (waited_ms == 30000) {
+        ADD_FAILURE() << "still running after 30 s";
+        kill(-pid, SIGKILL);
+      }
+      usleep(1000);
+    }
+    EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), c_.exit);
+  }
+
+  // Under strace, failing the call the fault names. A first run without the
+  // fault finds the number of that call among all calls of its kind.
+  void launch_with_fault() {
+    const std::string call = c_.fault[0], error = c_.fault[2], log = scratch_ + ".log";
+    const std::regex where(c_.fault[3]);
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // LeakSanitizer cannot run under a tracer
+    launch({"strace", "-qq", "-y", "-o", log, "-e", "trace=" + call});
+    int number = 0, matched = 0;
+    for (const std::string& line : lines_of(read_file(log))) {
+      ++number;
+      if (std::regex_search(line, where) && ++matched == std::stoi(c_.fault[1])) break;
+    }
+    EXPECT_EQ(matched, std::stoi(c_.fault[1])) << "no such call";
+    const std::string injection = call + ":" + (error.starts_with("retval") ? "" : "error=") +
+                                  error + ":when=" + std::to_string(number);
+    launch({"strace", "-qq", "-y", "-o", log, "-e", "trace=" + call + ",openat,close", "-e",
+            "inject=" + injection});
+    std::set<std::string> open_fds;
+    const std::regex opened(R"(^openat\(.*team\.vesk\.desktop.* = (\d+)<)"),
+        closed(R"(^close\((\d+)<)");
+    std::smatch match;
+    matched = 0;
+    for (const std::string& line : lines_of(read_file(log))) {
+      if (line.ends_with("(INJECTED)")) {
+        ++matched;
+        EXPECT_TRUE(std::regex_search(line, where)) << line;
+      }
+      if (std::regex_search(line, match, opened)) open_fds.insert(match[1]);
+      if (std::regex_search(line, match, closed)) open_fds.erase(match[1]);
+    }
+    EXPECT_EQ(matched, 1) << "calls failed";
+    EXPECT_EQ(open_fds, std::set<std::string>()) << "descriptors left open";
+    fs::remove(log);
+  }
+
+  void finish_case() {
+    SCOPED_TRACE(c_.name);
+    if (c_.fault.size() == 4) {
+      launch_with_fault();
+    } else {
+      launch({});
+    }
+    const auto closed = [&](int fd) { return std::count(c_.closed.begin(), c_.closed.end(), fd); };
+    const bool serving = c_.args.empty();
+    const std::string events = (serving ? "vesk-desktop-mcp: ready\n" : "") + c_.events +
+                               (serving && c_.exit == 0 ? "vesk-desktop-mcp: closed\n" : "");
+    EXPECT_EQ(read_file(scratch_ + "/1"), c_.stdout_broken || closed(1) ? "" : c_.out);
+    EXPECT_EQ(read_file(scratch_ + "/2"), c_.stderr_broken || closed(2) ? "" : events);
+
+    std::vector<std::string> seeds;
+    for (const auto& entry : fs::recursive_directory_iterator(scratch_)) {
+      const std::string name = entry.path().filename().string();
+      EXPECT_FALSE(name.ends_with(".tmp")) << entry.path();
+      if (entry.path().parent_path() != queue_ || read_file(entry.path()) == "{}") continue;
+      EXPECT_TRUE(std::regex_match(name, std::regex("[0-7][0-9A-HJKMNP-TV-Z]{25}\\.json"))) << name;
+      EXPECT_EQ(entry.status().permissions(), fs::perms::owner_read | fs::perms::owner_write);
+      seeds.push_back(std::regex_replace(read_file(entry.path()),
+                                         std::regex("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ"),
+                                         "TIME"));
+    }
+    const std::regex saved("outcome=saved");
+    EXPECT_EQ(seeds.size(),
+              std::distance(std::sregex_iterator(c_.events.begin(), c_.events.end(), saved),
+                            std::sregex_iterator()));
+    std::sort(seeds.begin(), seeds.end());
+    std::sort(c_.seeds.begin(), c_.seeds.end());
+    if (!c_.seeds.empty()) {
+      EXPECT_EQ(seeds, c_.seeds);
+    }
+  }
+
+  const std::string kQueue = "01JBQ7ZK3V9W2X4Y5Z6A7B8C9D/01JBQ80000000000000000000A";
+  const std::string scratch_ = [] {
+    std::string pattern = (fs::temp_directory_path() / "vesk-test-XXXXXX").string();
+    return std::string(mkdtemp(pattern.data()));
+  }();
+  const std::string data_dir_ = scratch_ + "/Library/Application Support/team.vesk.desktop";
+  const std::string queue_ = data_dir_ + "/story-seeds/" + kQueue;
+  Case c_;
+};
+
+}  // namespace vesk_test
