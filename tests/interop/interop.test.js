@@ -1,0 +1,100 @@
+// The built server (VESK_BINARY) in sessions held by real MCP clients: what
+// their schemas reject, a coding agent rejects too. The details of each answer
+// are left to the server's own tests.
+import assert from 'node:assert/strict';
+import { execFile, spawn } from 'node:child_process';
+import { mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
+import { tmpdir } from 'node:os';
+import path from 'node:path';
+import { createInterface } from 'node:readline';
+import { test } from 'node:test';
+import { promisify } from 'node:util';
+import { Client } from '@modelcontextprotocol/sdk/client/index.js';
+import { StdioClientTransport } from '@modelcontextprotocol/sdk/client/stdio.js';
+
+const binary = process.env.VESK_BINARY;
+const SAVED = {
+  content: [{ type: 'text', text: 'Saved on this Mac. Review it in vesk → Story sources.' }],
+  isError: false,
+};
+const QUEUE = '01JBQ7ZK3V9W2X4Y5Z6A7B8C9D/01JBQ80000000000000000000A';
+
+// A scratch HOME as the desktop app leaves it once saving is switched on.
+// agents() reads every file in the queue, so a stray one fails the test.
+function scratchHome(t) {
+  const home = mkdtempSync(path.join(tmpdir(), 'vesk-interop-'));
+  t.after(() => rmSync(home, { recursive: true, force: true }));
+  const dataDir = path.join(home, 'Library', 'Application Support', 'team.vesk.desktop');
+  mkdirSync(dataDir, { recursive: true });
+  writeFileSync(path.join(dataDir, 'stories-sources.enabled'), QUEUE);
+  const queue = path.join(dataDir, 'story-seeds', QUEUE);
+  const read = (name) => JSON.parse(readFileSync(path.join(queue, name), 'utf8'));
+  return { home, agents: () => readdirSync(queue).map((name) => read(name).agent) };
+}
+
+test('a session of the official SDK client', async (t) => {
+  const { home, agents } = scratchHome(t);
+  const transport = new StdioClientTransport({ command: binary, env: { HOME: home } });
+  let negotiated;
+  transport.setProtocolVersion = (version) => (negotiated = version);
+  const client = new Client({ name: 'Claude Code', version: '2.0.0' });
+  await client.connect(transport);
+  // The SDK never tells how its child ended, so watch the process itself.
+  const exited = new Promise((resolve) => transport._process.once('exit', (...end) => resolve(end)));
+
+  // The client proposes a newer version than the server knows; both settle on the server's latest.
+  assert.equal(negotiated, '2025-06-18');
+  assert.equal(client.getServerVersion().name, 'vesk-desktop-mcp');
+  assert.deepEqual((await client.listTools()).tools.map((tool) => tool.name), ['save_story_seed']);
+  assert.deepEqual((await client.listPrompts()).prompts.map((prompt) => prompt.name), ['story-seed']);
+  const prompt = await client.getPrompt({ name: 'story-seed' });
+  assert.deepEqual(prompt.messages.map((message) => [message.role, message.content.type]), [['user', 'text']]);
+  const title = 'Cut the nightly import from 40 to 6 minutes';
+  const what_happened = 'The import wrote row by row; batching the writes made it finish in 6 minutes.';
+  assert.deepEqual(await client.callTool({ name: 'save_story_seed', arguments: { title, what_happened } }), SAVED);
+  assert.deepEqual(agents(), ['claude-code']);
+
+  // The transport sends SIGTERM two seconds after closing standard input, so
+  // a clean status also proves the server left on its own.
+  await client.close();
+  assert.deepEqual(await exited, [0, null]);
+});
+
+test('a tools/call from the Inspector command line', async (t) => {
+  const { home, agents } = scratchHome(t);
+  const args = ['--cli', binary, '--method', 'tools/call', '--tool-name', 'save_story_seed'];
+  args.push('--tool-arg', 'title=Tried the server from the Inspector');
+  args.push('--tool-arg', 'what_happened=Saved one seed from the command line.');
+  const env = { ...process.env, HOME: home };
+  const { stdout } = await promisify(execFile)('node_modules/.bin/mcp-inspector', args, { env, timeout: 60000 });
+  assert.deepEqual(JSON.parse(stdout), SAVED);
+  assert.deepEqual(agents(), ['unknown']); // "inspector" names no known agent
+});
+
+// Some clients probe with a method of their own before they initialise: the
+// server must turn it down at once, not wait for more input, and carry on.
+test('a bare client that probes first', { timeout: 10000 }, async (t) => {
+  const { home, agents } = scratchHome(t);
+  const server = spawn(binary, [], { env: { HOME: home }, stdio: ['pipe', 'pipe', 'inherit'] });
+  t.after(() => server.kill());
+  const lines = createInterface({ input: server.stdout })[Symbol.asyncIterator]();
+  const ask = async (message) => {
+    server.stdin.write(`${JSON.stringify(message)}\n`);
+    return (await lines.next()).value;
+  };
+
+  assert.equal(
+    await ask({ jsonrpc: '2.0', id: 0, method: 'server/discover' }),
+    '{"error":{"code":-32601,"message":"Method not found"},"id":0,"jsonrpc":"2.0"}',
+  );
+  const clientInfo = { name: 'codex-mcp-client', version: '0.40.0' };
+  const params = { protocolVersion: '2025-03-26', capabilities: {}, clientInfo };
+  const init = JSON.parse(await ask({ jsonrpc: '2.0', id: 1, method: 'initialize', params }));
+  assert.equal(init.result.protocolVersion, '2025-03-26');
+  server.stdin.write('{"jsonrpc":"2.0","method":"notifications/initialized"}\n'); // never answered
+  const seed = { title: 'Probed, then saved', what_happened: 'The client probed first and saved afterwards.' };
+  const call = { name: 'save_story_seed', arguments: seed };
+  const answer = await ask({ jsonrpc: '2.0', id: 2, method: 'tools/call', params: call });
+  assert.deepEqual(JSON.parse(answer), { jsonrpc: '2.0', id: 2, result: SAVED });
+  assert.deepEqual(agents(), ['codex']);
+});
