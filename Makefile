@@ -1,6 +1,8 @@
 # Thin wrapper over the CMake presets. `make demo` and `make test` install
 # missing build dependencies first.
-PREFIX ?= /usr/local
+# Where `make install` puts bin/vesk-desktop-mcp: a folder of your own, so that
+# no sudo is needed (on a Mac /usr/local belongs to root).
+PREFIX ?= $(HOME)/.local
 # Extra CMake options, e.g. CMAKE_FLAGS=-DVESK_WERROR=ON.
 CMAKE_FLAGS ?=
 # Seconds each fuzz target runs for in `make fuzz`.
@@ -44,7 +46,11 @@ bench: deps
 	@build/bench/bench_driver build/vesk-desktop-mcp build/bench/pipe_floor build
 
 install: build
-	@cmake --install build --prefix "$(PREFIX)"
+	@cmake --install build --prefix "$(PREFIX)" >/dev/null
+	@echo "Installed $(PREFIX)/bin/vesk-desktop-mcp"
+	@echo "Register it with your agent by that path, e.g.:"
+	@echo "  claude mcp add --scope user vesk-stories -- $(PREFIX)/bin/vesk-desktop-mcp"
+	@echo "  codex mcp add vesk-stories -- $(PREFIX)/bin/vesk-desktop-mcp"
 
 clean:
 	rm -rf build build-debug build-sanitize build-fuzz

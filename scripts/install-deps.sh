@@ -1,9 +1,10 @@
-#!/usr/bin/env bash
+#!/bin/sh
 # Installs what building and testing need, and only what is missing.
 #   scripts/install-deps.sh            compiler, CMake, JSON library, GoogleTest
+#                                      (and strace on Linux, for the fault tests)
 #   scripts/install-deps.sh --fuzz     also Clang with its sanitizer and libFuzzer runtimes
 #   scripts/install-deps.sh --interop  also Node.js and npm (for the client interop tests)
-set -euo pipefail
+set -eu
 
 want_fuzz=0
 want_interop=0
@@ -11,37 +12,59 @@ for arg in "$@"; do
   case "$arg" in
     --fuzz) want_fuzz=1 ;;
     --interop) want_interop=1 ;;
-    *) echo "usage: $0 [--fuzz] [--interop]" >&2; exit 2 ;;
+    *)
+      echo "usage: $0 [--fuzz] [--interop]" >&2
+      exit 2
+      ;;
   esac
 done
 
 install_debian() {
-  local packages=(cmake make g++ nlohmann-json3-dev libgtest-dev strace)
-  ((want_fuzz)) && packages+=(clang libclang-rt-14-dev)
-  ((want_interop)) && ! command -v node >/dev/null && packages+=(nodejs npm)
-  local missing=()
-  for package in "${packages[@]}"; do
+  packages="cmake make g++ nlohmann-json3-dev libgtest-dev strace"
+  if [ "$want_fuzz" = 1 ]; then packages="$packages clang libclang-rt-14-dev"; fi
+  if [ "$want_interop" = 1 ] && ! command -v node >/dev/null; then
+    packages="$packages nodejs npm"
+  fi
+  missing=""
+  for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
-      missing+=("$package")
+      missing="$missing $package"
   done
-  ((${#missing[@]} == 0)) && return 0
-  local sudo=()
-  ((EUID == 0)) || sudo=(sudo)
-  echo "Installing: ${missing[*]}"
-  "${sudo[@]}" apt-get update -qq
-  DEBIAN_FRONTEND=noninteractive "${sudo[@]}" apt-get install -y -qq --no-install-recommends \
-    "${missing[@]}" >/dev/null
+  if [ -z "$missing" ]; then return 0; fi
+  if [ "$(id -u)" = 0 ]; then
+    sudo=""
+  elif command -v sudo >/dev/null; then
+    sudo=sudo
+  else
+    echo "Missing packages:$missing" >&2
+    echo "Install them as root: apt-get install$missing" >&2
+    exit 1
+  fi
+  echo "Installing:$missing"
+  $sudo apt-get update -qq
+  # shellcheck disable=SC2086 # one word per package
+  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+    $missing >/dev/null
 }
 
 install_macos() {
-  local formulae=(cmake nlohmann-json googletest)
-  ((want_fuzz)) && formulae+=(llvm)
-  ((want_interop)) && formulae+=(node)
-  local missing=()
-  for formula in "${formulae[@]}"; do
-    brew list --formula "$formula" >/dev/null 2>&1 || missing+=("$formula")
+  if ! xcode-select -p >/dev/null 2>&1; then
+    echo "First install Apple's command-line developer tools: xcode-select --install" >&2
+    exit 1
+  fi
+  if ! command -v brew >/dev/null 2>&1; then
+    echo "First install Homebrew (see https://brew.sh), then run this again." >&2
+    exit 1
+  fi
+  formulae="cmake nlohmann-json googletest"
+  if [ "$want_fuzz" = 1 ]; then formulae="$formulae llvm"; fi
+  if [ "$want_interop" = 1 ]; then formulae="$formulae node"; fi
+  missing=""
+  for formula in $formulae; do
+    brew list --formula "$formula" >/dev/null 2>&1 || missing="$missing $formula"
   done
-  ((${#missing[@]} == 0)) || brew install "${missing[@]}"
+  # shellcheck disable=SC2086 # one word per formula
+  if [ -n "$missing" ]; then brew install $missing; fi
 }
 
 case "$(uname -s)" in
@@ -50,8 +73,11 @@ case "$(uname -s)" in
     if command -v dpkg-query >/dev/null; then
       install_debian
     else
-      echo "Install CMake, a C++20 compiler, nlohmann-json and GoogleTest yourself." >&2
+      echo "Install CMake, a C++20 compiler, nlohmann-json, GoogleTest and strace yourself." >&2
     fi
     ;;
-  *) echo "Unsupported system: $(uname -s)" >&2; exit 1 ;;
+  *)
+    echo "Unsupported system: $(uname -s)" >&2
+    exit 1
+    ;;
 esac
