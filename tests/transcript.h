@@ -37,7 +37,6 @@
 #include <filesystem>
 #include <fstream>
 #include <map>
-#include <optional>
 #include <regex>
 #include <set>
 #include <sstream>
@@ -89,7 +88,9 @@ class TranscriptRunner {
  public:
   TranscriptRunner() { umask(022); }
   ~TranscriptRunner() {
-    if (!::testing::Test::HasFailure()) fs::remove_all(scratch_);
+    if (::testing::Test::HasFailure()) return;
+    fs::remove_all(scratch_);
+    fs::remove_all(layout_);
   }
 
   // Runs every case of `text`; `source` names it in failure messages.
@@ -106,6 +107,8 @@ class TranscriptRunner {
         if (!c_.name.empty()) finish_case();
         c_ = Case();
         c_.name = source + ": " + rest;
+        fs::remove_all(layout_);
+        fs::create_directory(layout_);
       } else {
         add(word, rest);
       }
@@ -115,9 +118,8 @@ class TranscriptRunner {
 
  private:
   struct Case {
-    std::string name, input, out, events;
+    std::string name, input, out, events, home;  // home: "" for the scratch one, or "none"
     std::vector<std::string> args, seeds, fault;
-    std::vector<std::pair<std::string, std::string>> setup;  // the home's lay-out
     std::vector<int> closed;
     bool stdout_broken = false, stderr_broken = false;
     int exit = 0;
@@ -125,6 +127,11 @@ class TranscriptRunner {
 
   void add(const std::string& word, const std::string& rest) {
     std::istringstream words(rest);
+    const std::string data_dir = layout_ + kDataDir, queue = data_dir + kQueue;
+    const std::string path = data_dir + "/" + rest.substr(0, rest.find(' '));
+    if (std::regex_match(word, std::regex("marker|queued|file|dir|link"))) {
+      fs::create_directories(data_dir);
+    }
     if (word == ">" || word == ">~") {
       c_.input += rest + (word == ">" ? "\n" : "");
     } else if (word == "<") {
@@ -135,6 +142,8 @@ class TranscriptRunner {
       c_.seeds.push_back(rest);
     } else if (word == "exit") {
       c_.exit = std::stoi(rest);
+    } else if (word == "home") {
+      c_.home = rest;
     } else if (word == "args" || word == "fault") {
       for (std::string part; words >> part;)
         (word == "args" ? c_.args : c_.fault).push_back(part == "''" ? "" : part);
@@ -143,46 +152,30 @@ class TranscriptRunner {
         c_.closed.push_back(fd);
     } else if (rest == "broken") {
       (word == "stdout" ? c_.stdout_broken : c_.stderr_broken) = true;
-    } else if (std::regex_match(word, std::regex("home|marker|queued|file|dir|link"))) {
-      c_.setup.emplace_back(word, rest);
+    } else if (word == "marker") {
+      std::ofstream(data_dir + "/stories-sources.enabled") << (rest.empty() ? kMarker : rest);
+    } else if (word == "queued") {
+      fs::create_directories(queue);
+      for (int i = std::stoi(rest); i > 0; --i)
+        std::ofstream(queue + "/" + std::string(22, '0') + std::to_string(1000 + i) + ".json")
+            << "{}";
+    } else if (word == "dir") {
+      fs::create_directories(path);
+    } else if (word == "file") {
+      std::ofstream(path) << "x";
+    } else if (word == "link") {
+      fs::create_directory_symlink(rest.substr(rest.find(' ') + 1), path);
     } else {
       ADD_FAILURE() << c_.name << ": unknown directive " << word;
     }
   }
 
-  // Lays out a fresh home as the case says.
-  std::optional<std::string> prepare_home() {
-    fs::remove_all(scratch_);
-    fs::create_directory(scratch_);
-    std::optional<std::string> home = scratch_;
-    for (const auto& [word, rest] : c_.setup) {
-      const std::string path = data_dir_ + "/" + rest.substr(0, rest.find(' '));
-      if (word != "home") fs::create_directories(data_dir_);
-      if (word == "home") {
-        home = rest == "none" ? std::nullopt : std::optional(rest);
-      } else if (word == "marker") {
-        std::ofstream(data_dir_ + "/stories-sources.enabled")
-            << (rest.empty() ? kQueue + "\n" : rest);
-      } else if (word == "queued") {
-        fs::create_directories(queue_);
-        for (int i = std::stoi(rest); i > 0; --i)
-          std::ofstream(queue_ + "/" + std::string(22, '0') + std::to_string(1000 + i) + ".json")
-              << "{}";
-      } else if (word == "dir") {
-        fs::create_directories(path);
-      } else if (word == "file") {
-        std::ofstream(path) << "x";
-      } else if (word == "link") {
-        fs::create_directory_symlink(rest.substr(rest.find(' ') + 1), path);
-      }
-    }
-    return home;
-  }
-
   // Runs the server, after the command in `argv`, to its end in a fresh home, with files
   // for its standard streams so that neither side can block the other.
   void launch(std::vector<std::string> argv) {
-    const std::optional<std::string> home = prepare_home();
+    fs::remove_all(scratch_);
+    fs::copy(layout_, scratch_, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
+    const std::string home = c_.home.empty() ? scratch_ : c_.home;
     argv.push_back(VESK_BINARY_PATH);
     argv.insert(argv.end(), c_.args.begin(), c_.args.end());
     std::ofstream(scratch_ + "/0", std::ios::binary) << c_.input;
@@ -201,7 +194,7 @@ class TranscriptRunner {
       close(orphan[1]);
       for (int fd : c_.closed)
         close(fd);
-      home ? setenv("HOME", home->c_str(), 1) : unsetenv("HOME");
+      home == "none" ? unsetenv("HOME") : setenv("HOME", home.c_str(), 1);
       std::vector<char*> pointers;
       for (const std::string& arg : argv)
         pointers.push_back(const_cast<char*>(arg.c_str()));
@@ -274,7 +267,8 @@ class TranscriptRunner {
     for (const auto& entry : fs::recursive_directory_iterator(scratch_)) {
       const std::string name = entry.path().filename().string();
       EXPECT_FALSE(name.ends_with(".tmp")) << entry.path();
-      if (entry.path().parent_path() != queue_ || read_file(entry.path()) == "{}") continue;
+      if (entry.path().parent_path() != scratch_ + kDataDir + kQueue) continue;
+      if (read_file(entry.path()) == "{}") continue;  // queued before the run
       EXPECT_TRUE(std::regex_match(name, std::regex("[0-7][0-9A-HJKMNP-TV-Z]{25}\\.json"))) << name;
       EXPECT_EQ(entry.status().permissions(), fs::perms::owner_read | fs::perms::owner_write);
       seeds.push_back(std::regex_replace(read_file(entry.path()),
@@ -292,13 +286,15 @@ class TranscriptRunner {
     }
   }
 
-  const std::string kQueue = "01JBQ7ZK3V9W2X4Y5Z6A7B8C9D/01JBQ80000000000000000000A";
+  const std::string kDataDir = "/Library/Application Support/team.vesk.desktop";
+  const std::string kQueue = "/story-seeds/01JBQ7ZK3V9W2X4Y5Z6A7B8C9D/01JBQ80000000000000000000A";
+  const std::string kMarker = "01JBQ7ZK3V9W2X4Y5Z6A7B8C9D/01JBQ80000000000000000000A\n";
+  // The home a case runs in, and the lay-out that each run of it starts from.
   const std::string scratch_ = [] {
     std::string pattern = (fs::temp_directory_path() / "vesk-test-XXXXXX").string();
     return std::string(mkdtemp(pattern.data()));
   }();
-  const std::string data_dir_ = scratch_ + "/Library/Application Support/team.vesk.desktop";
-  const std::string queue_ = data_dir_ + "/story-seeds/" + kQueue;
+  const std::string layout_ = scratch_ + ".layout";
   Case c_;
 };
 
