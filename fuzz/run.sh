@@ -10,7 +10,7 @@ seconds=${2:-${FUZZ_SECONDS:-60}}
 
 failed=0
 printf '%-16s %14s %9s\n' target executions findings
-for target in json handle_message; do
+for target in json; do
   # The corpus grown by runs stays in the build; the committed one is only read.
   out=$build/fuzz-runs/$target
   kept=$root/fuzz/regressions/$target
