@@ -1,29 +1,9 @@
-// Transcripts: the built server end to end, as data. A transcript is a series
-// of cases, and each case is one run of the server:
-//
-//   === NAME             starts a case
-//   args A B             command-line arguments ('' is an empty one)
-//   home none|PATH       HOME unset or PATH (default: a scratch directory)
-//   marker [TEXT]        the enabled marker; without TEXT it names the standard queue
-//   queued N             N seed files already in the standard queue
-//   file|dir PATH        a file or directory in the data directory
-//   link PATH TARGET     a symbolic link there
-//   closed FD...         standard descriptors closed at start
-//   stdout|stderr broken the stream is a pipe that nobody reads
-//   fault CALL N ERROR RE  strace fails the Nth call of system call CALL whose
-//                        trace line matches RE (-y shows a descriptor's path)
-//                        with errno ERROR, or with a return value "retval=R"
-//   > LINE               a request line; `>~ LINE` sends it without a newline
-//   < LINE               the next line on standard output
-//   ! EVENT              the next event; with no arguments, "ready" comes before
-//                        the events and "closed" after them when the exit is 0
-//   seed TEXT            a saved seed file, TIME standing for its created_at
-//   exit N               the exit status (default 0)
-//
-// In any line \xHH is a byte, {{TEXT*N}} is TEXT N times and {{NAME}} the text
-// of an earlier `let NAME TEXT`. After every case: no ".tmp" file, one new
-// seed file per saved event, named by a seed id and private to its owner; with
-// a fault, exactly that call failed and no descriptor on the data was left open.
+// Transcripts: the built server end to end, as data. Each case of a
+// transcript is one run of the server, from its set-up to the lines and files
+// it must leave; README.md ("Transcripts") lists the directives. After every
+// case: no ".tmp" file, one new seed file per saved event, named by a seed id
+// and private to its owner; with a fault, exactly that call failed and no
+// descriptor on the data directory was left open.
 #pragma once
 
 #include <fcntl.h>
@@ -120,8 +100,7 @@ class TranscriptRunner {
   struct Case {
     std::string name, input, out, events, home;  // home: "" for the scratch one, or "none"
     std::vector<std::string> args, seeds, fault;
-    std::vector<int> closed;
-    bool stdout_broken = false, stderr_broken = false;
+    std::string streams[3];  // for each standard descriptor: "", "closed" or "broken"
     int exit = 0;
   };
 
@@ -147,11 +126,8 @@ class TranscriptRunner {
     } else if (word == "args" || word == "fault") {
       for (std::string part; words >> part;)
         (word == "args" ? c_.args : c_.fault).push_back(part == "''" ? "" : part);
-    } else if (word == "closed") {
-      for (int fd; words >> fd;)
-        c_.closed.push_back(fd);
-    } else if (rest == "broken") {
-      (word == "stdout" ? c_.stdout_broken : c_.stderr_broken) = true;
+    } else if (word == "stdin" || word == "stdout" || word == "stderr") {
+      c_.streams[word == "stdin" ? 0 : word == "stdout" ? 1 : 2] = rest;
     } else if (word == "marker") {
       std::ofstream(data_dir + "/stories-sources.enabled") << (rest.empty() ? kMarker : rest);
     } else if (word == "queued") {
@@ -186,14 +162,15 @@ class TranscriptRunner {
     if (pid == 0) {
       setpgid(0, 0);  // a group of its own, so that a hung run ends with all it started
       for (int fd : {0, 1, 2}) {
-        const bool broken = fd == 1 ? c_.stdout_broken : fd == 2 && c_.stderr_broken;
         const int flags = fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
         const std::string path = scratch_ + "/" + std::to_string(fd);
-        dup2(broken ? orphan[1] : open(path.c_str(), flags | O_CLOEXEC, 0600), fd);
+        const int stream = c_.streams[fd] == "broken" ? orphan[1]
+                           : c_.streams[fd] == "closed"
+                               ? -1
+                               : open(path.c_str(), flags | O_CLOEXEC, 0600);
+        stream < 0 ? close(fd) : dup2(stream, fd);
       }
       close(orphan[1]);
-      for (int fd : c_.closed)
-        close(fd);
       home == "none" ? unsetenv("HOME") : setenv("HOME", home.c_str(), 1);
       std::vector<char*> pointers;
       for (const std::string& arg : argv)
@@ -256,12 +233,11 @@ class TranscriptRunner {
     } else {
       launch({});
     }
-    const auto closed = [&](int fd) { return std::count(c_.closed.begin(), c_.closed.end(), fd); };
     const bool serving = c_.args.empty();
     const std::string events = (serving ? "vesk-desktop-mcp: ready\n" : "") + c_.events +
                                (serving && c_.exit == 0 ? "vesk-desktop-mcp: closed\n" : "");
-    EXPECT_EQ(read_file(scratch_ + "/1"), c_.stdout_broken || closed(1) ? "" : c_.out);
-    EXPECT_EQ(read_file(scratch_ + "/2"), c_.stderr_broken || closed(2) ? "" : events);
+    EXPECT_EQ(read_file(scratch_ + "/1"), c_.streams[1].empty() ? c_.out : "");
+    EXPECT_EQ(read_file(scratch_ + "/2"), c_.streams[2].empty() ? events : "");
 
     std::vector<std::string> seeds;
     for (const auto& entry : fs::recursive_directory_iterator(scratch_)) {

@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 #include <signal.h>
 #include <sys/file.h>
+#include <sys/stat.h>
 #include <sys/time.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -244,6 +245,11 @@ TEST_F(Store, ParallelSaversFillTheQueueExactlyAndSignalsDoNotFailTheWait) {
       << "valid, but its file would hold more than 18000 bytes";
   EXPECT_FALSE(fs::exists(data_));  // refused before touching the disk
   EXPECT_TRUE(std::holds_alternative<Off>(save_seed(data_, kKey, kSeed)));  // no marker yet
+  ASSERT_EQ(::mkfifo(marker_.c_str(), 0600), 0);  // a marker that is not a file: off, at once
+  EXPECT_TRUE(std::holds_alternative<Off>(save_seed(data_, kKey, kSeed)));
+  fs::remove(marker_);
+  write(marker_, "01hzx3k9m2q7r8s4t5v6w7x8y9/7zzzzzzzzzzzzzzzzzzzzzzzzz");  // another queue
+  EXPECT_TRUE(std::holds_alternative<Off>(save_seed(data_, kKey, kSeed)));
   write(marker_, kKey.outer + "/" + kKey.inner);
   for (int i = 0; i < 45; ++i)
     write(queue_ + "/" + new_seed_id() + ".json", "{}");
