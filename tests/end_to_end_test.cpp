@@ -1,0 +1,109 @@
+// The built server end to end: every transcript in transcripts/, then each
+// system call on the save path failed once by strace (the binary has no test
+// hooks) in a session of two saves and a ping: the first save meets the fault,
+// the second shows the lock let go and the queue counted right.
+#include "transcript.h"
+
+namespace vesk_test {
+namespace {
+
+class Transcript : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(Transcript, Holds) {
+  const std::string file = GetParam() + ".txt";
+  TranscriptRunner().run(read_file(fs::path(VESK_TRANSCRIPTS) / file), file);
+}
+
+std::vector<std::string> transcript_names() {
+  std::vector<std::string> names;
+  for (const auto& entry : fs::directory_iterator(VESK_TRANSCRIPTS))
+    names.push_back(entry.path().stem().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+INSTANTIATE_TEST_SUITE_P(Files, Transcript, ::testing::ValuesIn(transcript_names()),
+                         [](const auto& file) { return file.param; });
+
+// "SYSCALL N ERROR REGEX | what the first save logs after save_story_seed"
+const std::string kFaults[] = {
+    // A call the save cannot do without. Each folder of the queue goes through
+    // the same steps as the innermost, 0A; only the data folder needs a chmod.
+    R"(mkdir 1 ENOSPC desktop" | outcome=failed kind=StorageFull)",
+    R"(newfstatat 2 EIO desktop" | outcome=failed kind=InputOutputError)",
+    R"(chmod 1 EDQUOT desktop" | outcome=failed kind=QuotaExceeded)",
+    R"(openat 1 EROFS lock" | outcome=failed kind=ReadOnlyFilesystem)",
+    R"(flock 1 EIO LOCK_EX | outcome=failed kind=InputOutputError)",
+    R"(mkdir 1 EROFS 0A" | outcome=failed kind=ReadOnlyFilesystem)",
+    R"(newfstatat 1 EIO 0A" | outcome=failed kind=InputOutputError)",
+    R"(openat 1 EIO 0A" | outcome=failed kind=InputOutputError)",
+    R"(newfstatat 1 EIO 0A> | outcome=failed kind=InputOutputError)",
+    R"(getdents64 1 EIO 0A> | outcome=failed kind=InputOutputError)",
+    R"(openat 1 ENOSPC tmp" | outcome=failed kind=StorageFull)",
+    R"(write 1 EDQUOT tmp> | outcome=failed kind=QuotaExceeded)",
+    R"(write 1 retval=0 tmp> | outcome=failed kind=WriteZero)",
+    R"(fsync 1 EIO tmp> | outcome=failed kind=InputOutputError)",
+    R"(rename 1 EROFS tmp" | outcome=failed kind=ReadOnlyFilesystem)",
+    // stat only decides whether mkdir's EEXIST stands; the EEXIST is reported.
+    R"(newfstatat 1 EIO desktop" | outcome=failed kind=AlreadyExists)",
+    // Failures the save retries, gets past, or takes as saving switched off.
+    R"(flock 1 EINTR LOCK_EX | outcome=saved queued=1)",
+    R"(flock 1 EIO LOCK_UN | outcome=saved queued=1)",
+    R"(close 1 EIO lock> | outcome=saved queued=1)",
+    R"(chmod 1 EINTR desktop" | outcome=saved queued=1)",
+    R"(newfstatat 1 EIO json" | outcome=saved queued=1)",
+    R"(unlink 1 EIO tmp" | outcome=saved queued=1)",
+    R"(write 1 EINTR tmp> | outcome=saved queued=1)",
+    R"(close 1 EIO tmp> | outcome=saved queued=1)",
+    R"(openat 2 EIO 0A" | outcome=saved queued=1)",
+    R"(fsync 1 EIO 0A> | outcome=saved queued=1)",
+    R"(openat 3 EIO 0A" | outcome=saved queued=0)",
+    R"(read 1 EIO enabled> | outcome=off)",
+    R"(newfstatat 1 EIO enabled> | outcome=off)",
+    R"(newfstatat 2 EIO enabled" | outcome=off)",
+};
+
+// The session every fault meets; the lines that differ are added to it.
+const std::string kSession = R"(
+let CALL "method":"tools/call","params":{"name":"save_story_seed","arguments":{"title":"Retries","what_happened":"Queued jobs retry after a disk error."}}}
+let SAVED Saved on this Mac. Review it in vesk → Story sources.
+let SEED {"version":1,"title":"Retries","what_happened":"Queued jobs retry after a disk error.","why_it_mattered":"","open_questions":[],"created_at":"TIME","agent":"unknown"}
+=== two saves and a ping
+marker
+> {"id":1,{{CALL}}
+> {"id":2,{{CALL}}
+> {"id":3,"method":"ping"}
+< {"id":1,"jsonrpc":"2.0","result":{"content":[{"text":"{{TEXT}}","type":"text"}],"isError":{{ERROR}}}}
+< {"id":2,"jsonrpc":"2.0","result":{"content":[{"text":"{{SAVED}}","type":"text"}],"isError":false}}
+< {"id":3,"jsonrpc":"2.0","result":{}}
+! save_story_seed {{FIRST}}
+! save_story_seed outcome=saved queued={{QUEUED}}
+seed {{SEED}}
+)";
+
+std::string transcript(const std::string& fault) {
+  const std::string call = fault.substr(0, fault.find(" | ")),
+                    first = fault.substr(call.size() + 3);
+  const bool saved = first.starts_with("outcome=saved");
+  const std::string text = saved ? "Saved on this Mac. Review it in vesk → Story sources."
+                           : first == "outcome=off"
+                               ? "Story sources are off in vesk"
+                               : "vesk couldn't save this seed on this Mac. Nothing was saved.";
+  return "let TEXT " + text + "\nlet ERROR " + (saved ? "false" : "true") + "\nlet FIRST " + first +
+         "\nlet QUEUED " + (saved ? "2" : "1") + kSession + "fault " + call + "\n" +
+         (saved ? "seed {{SEED}}\n" : "");
+}
+
+class FaultInjection : public ::testing::TestWithParam<std::string> {};
+
+TEST_P(FaultInjection, SaveFailsWholeOrSucceedsWhole) {
+  if (system("strace -V >/dev/null 2>&1") != 0) {
+    GTEST_SKIP() << "needs strace, which is Linux's and is not installed here";
+  }
+  TranscriptRunner().run(transcript(GetParam()), GetParam());
+}
+
+INSTANTIATE_TEST_SUITE_P(Calls, FaultInjection, ::testing::ValuesIn(kFaults));
+
+}  // namespace
+}  // namespace vesk_test
