@@ -43,6 +43,9 @@ constexpr std::size_t kPipelined = 100000;
 constexpr int kPipelinedRounds = 5;
 constexpr int kSaves = 400;
 constexpr int kSavesPerQueue = 40;  // the queue holds 50
+constexpr int kSavers = 8;          // processes saving into one queue at once
+constexpr int kSavesPerSaver = 5;   // a round: 40 seeds, one queue
+constexpr int kSaverRounds = 10;
 constexpr int kMiBLineRounds = 5;
 constexpr std::size_t kMiB = 1024 * 1024;
 constexpr std::size_t kHugeLineBytes = 64 * kMiB;
@@ -417,6 +420,31 @@ SaveFigures saves(const Subject& subject) {
   return {kSaves / total, percentile(latencies, 0.5), percentile(latencies, 0.99)};
 }
 
+// Saves per second with kSavers servers saving into one queue at once. Each
+// round every server sends its share of a fresh queue's room in one go; the
+// round ends when all have answered.
+double concurrent_saves(const Subject& subject) {
+  std::vector<Child> children;
+  for (int i = 0; i < kSavers; ++i)
+    children.push_back(subject.start(subject.save_home));
+  std::string calls;
+  for (int i = 0; i < kSavesPerSaver; ++i)
+    calls += save_call(std::to_string(10000 + i));
+  double total = 0;
+  for (int round = 0; round < kSaverRounds; ++round) {
+    enable_queue(subject.save_home, 1000 + round);
+    Clock::time_point start = Clock::now();
+    for (Child& child : children)
+      child.send(calls);
+    for (Child& child : children) {
+      std::string first = child.skip_lines(kSavesPerSaver);
+      subject.check(first.find(R"("isError":false)") != std::string::npos, "seed saved", first);
+    }
+    total += seconds_since(start);
+  }
+  return kSaverRounds * kSavers * kSavesPerSaver / total;
+}
+
 struct BigLineFigures {
   double ms;
   double peak_mib;
@@ -541,6 +569,7 @@ int main(int argc, char** argv) {
                                {std::to_string(list_bytes)});
   const Pair calls = pipelined(server, floor, tools_call, kOffText);
   const SaveFigures saved[2] = {saves(server), saves(floor)};
+  const Pair concurrent = {concurrent_saves(server), concurrent_saves(floor)};
   const BigLineFigures mib[2] = {mib_line(server), mib_line(floor)};
   const BigLineFigures huge[2] = {huge_line(server), huge_line(floor)};
   std::error_code ignored;
@@ -559,6 +588,7 @@ int main(int argc, char** argv) {
       {"saves, saving on, one at a time", {saved[0].per_second, saved[1].per_second}, "/s"},
       {"save latency p50", {saved[0].p50_ms, saved[1].p50_ms}, "ms"},
       {"save latency p99", {saved[0].p99_ms, saved[1].p99_ms}, "ms"},
+      {"saves, 8 processes into one queue", concurrent, "/s"},
       {"1 MiB request line: time to answer (median)",
        {mib[0].ms, mib[1].ms},
        "ms",

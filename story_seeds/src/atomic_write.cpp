@@ -41,7 +41,8 @@ IoStatus write_and_rename(const std::string& temp_path, const std::string& path,
 
 }  // namespace
 
-IoStatus write_file_atomically(const std::string& path, std::string_view bytes) {
+IoStatus write_file_atomically(const std::string& path, std::string_view bytes,
+                               DirectoryFlush flush) {
   if (!names_a_file(path)) return IoError::own(ErrorKind::InvalidInput, "no file name");
   const std::string temp_path = path + ".tmp";
   ::unlink(temp_path.c_str());  // left by a writer that died; O_EXCL would trip on it
@@ -51,7 +52,7 @@ IoStatus write_file_atomically(const std::string& path, std::string_view bytes) 
     return status;
   }
   // Without this the rename itself could be lost in a crash.
-  sync_directory(directory_of(path));
+  if (flush == DirectoryFlush::BeforeReturn) sync_directory(directory_of(path));
   return {};
 }
 

@@ -73,7 +73,8 @@ SaveOutcome save_locked(const std::string& data_dir, const QueueKey& key, std::s
 
   auto seed_file = pick_free_seed_file(queue);
   if (!seed_file.ok()) return Failed{seed_file.error()};
-  if (auto written = write_file_atomically(seed_file.value().path, bytes); !written.ok()) {
+  auto written = write_file_atomically(seed_file.value().path, bytes, DirectoryFlush::ByCaller);
+  if (!written.ok()) {
     return Failed{written.error()};
   }
   return Saved{std::move(seed_file.value().id)};
@@ -91,9 +92,15 @@ SaveOutcome save_seed(const std::string& data_dir, const QueueKey& key, const Se
   if (bytes.size() > kMaxSeedBytes) return Invalid{SeedValidationError::too_large()};
   if (auto made = ensure_private_dir(data_dir); !made.ok()) return Failed{made.error()};
 
-  auto lock = QueueLock::acquire(join_path(data_dir, kLockFileName));
-  if (!lock.ok()) return Failed{lock.error()};
-  return save_locked(data_dir, key, bytes);
+  SaveOutcome outcome = [&]() -> SaveOutcome {
+    auto lock = QueueLock::acquire(join_path(data_dir, kLockFileName));
+    if (!lock.ok()) return Failed{lock.error()};
+    return save_locked(data_dir, key, bytes);
+  }();  // the lock is let go here
+  // The rename has to be on disk before the save is reported, not before the
+  // next writer may go on: the directory is flushed outside the lock.
+  if (std::holds_alternative<Saved>(outcome)) sync_directory(queue_dir(data_dir, key));
+  return outcome;
 }
 
 }  // namespace story_seeds

@@ -62,10 +62,16 @@ IoResult<std::size_t> count_queued(const std::string& dir);
 // bits to 0700. A symbolic link or non-directory is refused.
 IoStatus ensure_private_dir(const std::string& path);
 
+// Whether write_file_atomically flushes the directory, so that the rename
+// survives a crash, before it returns, or leaves that to the caller, who may
+// first let go of a lock (sync_directory in posix_io.h).
+enum class DirectoryFlush { BeforeReturn, ByCaller };
+
 // Writes `bytes` to `path` through "<path>.tmp" (exclusive create, 0600,
 // flushed to stable storage, renamed into place). On failure nothing is
 // left under either name.
-IoStatus write_file_atomically(const std::string& path, std::string_view bytes);
+IoStatus write_file_atomically(const std::string& path, std::string_view bytes,
+                               DirectoryFlush flush = DirectoryFlush::BeforeReturn);
 
 // Validates, serialises and stores `seed` in the queue of `key`, under the
 // queue lock. Blocks while another process holds the lock. Adds either the
