@@ -63,11 +63,14 @@ const std::string kFaults[] = {
     R"(newfstatat 2 EIO enabled" | outcome=off)",
 };
 
-// The session every fault meets; the lines that differ are added to it.
-const std::string kSession = R"(
+// The session every fault meets; the lines that differ are added between the
+// definitions and the case.
+const std::string kDefinitions = R"(
 let CALL "method":"tools/call","params":{"name":"save_story_seed","arguments":{"title":"Retries","what_happened":"Queued jobs retry after a disk error."}}}
 let SAVED Saved on this Mac. Review it in vesk → Story sources.
 let SEED {"version":1,"title":"Retries","what_happened":"Queued jobs retry after a disk error.","why_it_mattered":"","open_questions":[],"created_at":"TIME","agent":"unknown"}
+)";
+const std::string kSession = R"(
 === two saves and a ping
 marker
 > {"id":1,{{CALL}}
@@ -85,13 +88,13 @@ std::string transcript(const std::string& fault) {
   const std::string call = fault.substr(0, fault.find(" | ")),
                     first = fault.substr(call.size() + 3);
   const bool saved = first.starts_with("outcome=saved");
-  const std::string text = saved ? "Saved on this Mac. Review it in vesk → Story sources."
-                           : first == "outcome=off"
-                               ? "Story sources are off in vesk"
-                               : "vesk couldn't save this seed on this Mac. Nothing was saved.";
-  return "let TEXT " + text + "\nlet ERROR " + (saved ? "false" : "true") + "\nlet FIRST " + first +
-         "\nlet QUEUED " + (saved ? "2" : "1") + kSession + "fault " + call + "\n" +
-         (saved ? "seed {{SEED}}\n" : "");
+  const std::string text = saved                    ? "{{SAVED}}"
+                           : first == "outcome=off" ? "Story sources are off in vesk"
+                                                    : "vesk couldn't save this seed on this Mac. "
+                                                      "Nothing was saved.";
+  return kDefinitions + "let TEXT " + text + "\nlet ERROR " + (saved ? "false" : "true") +
+         "\nlet FIRST " + first + "\nlet QUEUED " + (saved ? "2" : "1") + kSession + "fault " +
+         call + "\n" + (saved ? "seed {{SEED}}\n" : "");
 }
 
 class FaultInjection : public ::testing::TestWithParam<std::string> {};

@@ -120,13 +120,18 @@ class TranscriptRunner {
       c_.exit = std::stoi(rest);
     } else if (word == "home") {
       c_.home = rest;
-    } else if (word == "args" || word == "fault") {
+    } else if (word == "args") {
+      for (std::string arg; words >> arg;)
+        c_.args.push_back(arg == "''" ? "" : arg);
+    } else if (word == "fault") {
       for (std::string part; words >> part;)
-        (word == "args" ? c_.args : c_.fault).push_back(part == "''" ? "" : part);
+        c_.fault.push_back(part);
+      if (c_.fault.size() != 4) ADD_FAILURE() << c_.name << ": a fault needs CALL N ERROR RE";
     } else if (word == "stdin" || word == "stdout" || word == "stderr") {
       c_.streams[word == "stdin" ? 0 : word == "stdout" ? 1 : 2] = rest;
     } else if (word == "marker") {
-      std::ofstream(data_dir + "/stories-sources.enabled") << (rest.empty() ? kMarker : rest);
+      std::ofstream(data_dir + "/stories-sources.enabled")
+          << (rest.empty() ? kQueueKey + "\n" : rest);
     } else if (word == "queued") {
       fs::create_directories(queue);
       for (int i = std::stoi(rest); i > 0; --i)
@@ -192,15 +197,16 @@ class TranscriptRunner {
   // fault finds the number of that call among all calls of its kind.
   void launch_with_fault() {
     const std::string call = c_.fault[0], error = c_.fault[2], log = scratch_ + ".log";
+    const int nth = std::stoi(c_.fault[1]);
     const std::regex where(c_.fault[3]);
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // LeakSanitizer cannot run under a tracer
     launch({"strace", "-qq", "-y", "-o", log, "-e", "trace=" + call});
     int number = 0, matched = 0;
     for (const std::string& line : lines_of(read_file(log))) {
       ++number;
-      if (std::regex_search(line, where) && ++matched == std::stoi(c_.fault[1])) break;
+      if (std::regex_search(line, where) && ++matched == nth) break;
     }
-    EXPECT_EQ(matched, std::stoi(c_.fault[1])) << "no such call";
+    EXPECT_EQ(matched, nth) << "no such call";
     const std::string injection = call + ":" + (error.starts_with("retval") ? "" : "error=") +
                                   error + ":when=" + std::to_string(number);
     launch({"strace", "-qq", "-y", "-o", log, "-e", "trace=" + call + ",openat,close", "-e",
@@ -225,7 +231,7 @@ class TranscriptRunner {
 
   void finish_case() {
     SCOPED_TRACE(c_.name);
-    if (c_.fault.size() == 4) {
+    if (!c_.fault.empty()) {
       launch_with_fault();
     } else {
       launch({});
@@ -259,8 +265,9 @@ class TranscriptRunner {
   }
 
   const std::string kDataDir = "/Library/Application Support/team.vesk.desktop";
-  const std::string kQueue = "/story-seeds/01JBQ7ZK3V9W2X4Y5Z6A7B8C9D/01JBQ80000000000000000000A";
-  const std::string kMarker = "01JBQ7ZK3V9W2X4Y5Z6A7B8C9D/01JBQ80000000000000000000A\n";
+  // The standard queue: the one a bare `marker` names.
+  const std::string kQueueKey = "01JBQ7ZK3V9W2X4Y5Z6A7B8C9D/01JBQ80000000000000000000A";
+  const std::string kQueue = "/story-seeds/" + kQueueKey;
   // The home a case runs in, and the lay-out that each run of it starts from.
   const std::string scratch_ = [] {
     std::string pattern = (fs::temp_directory_path() / "vesk-test-XXXXXX").string();
