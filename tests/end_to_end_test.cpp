@@ -63,8 +63,7 @@ const std::string kFaults[] = {
     R"(newfstatat 2 EIO enabled" | outcome=off)",
 };
 
-// The session every fault meets; the lines that differ are added between the
-// definitions and the case.
+// The session every fault meets; the lines that differ go between the two.
 const std::string kDefinitions = R"(
 let CALL "method":"tools/call","params":{"name":"save_story_seed","arguments":{"title":"Retries","what_happened":"Queued jobs retry after a disk error."}}}
 let SAVED Saved on this Mac. Review it in vesk → Story sources.

@@ -265,7 +265,7 @@ class TranscriptRunner {
   }
 
   const std::string kDataDir = "/Library/Application Support/team.vesk.desktop";
-  // The standard queue: the one a bare `marker` names.
+  // The queue a bare `marker` names.
   const std::string kQueueKey = "01JBQ7ZK3V9W2X4Y5Z6A7B8C9D/01JBQ80000000000000000000A";
   const std::string kQueue = "/story-seeds/" + kQueueKey;
   // The home a case runs in, and the lay-out that each run of it starts from.
