@@ -1,9 +1,10 @@
-// Parsing through the JSON library's event interface: it does the strict
-// grammar, we build our own tree and enforce the nesting limit.
-#include <cstdint>
-#include <limits>
+// Parsing with simdjson's DOM parser, which checks the strict grammar and
+// UTF-8; we build our own tree from its document and enforce the nesting limit.
+#include <simdjson.h>
 
-#include <nlohmann/json.hpp>
+#include <algorithm>
+#include <optional>
+#include <string>
 
 #include "lib/json_value.h"
 
@@ -11,103 +12,156 @@ namespace vesk {
 
 namespace {
 
-class TreeBuilder {
- public:
-  using Json = nlohmann::json;
+using simdjson::dom::element;
+using simdjson::dom::element_type;
 
-  bool null() { return put(JsonValue()); }
-  bool boolean(bool value) { return put(JsonValue::boolean(value)); }
-  bool number_integer(Json::number_integer_t value) { return put(JsonValue::integer(value)); }
-  // The library reads every non-negative integer as unsigned; holding those
-  // that fit as signed gives each integer one representation ("-0" and "0"
-  // are then the same value).
-  bool number_unsigned(Json::number_unsigned_t value) {
-    if (value <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
-      return put(JsonValue::integer(static_cast<std::int64_t>(value)));
+// Our tree of `value`, which sits inside `depth` containers; false when a
+// container would be nested deeper than the limit.
+bool build(element value, int depth, JsonValue& out) {
+  switch (value.type()) {
+    case element_type::ARRAY: {
+      if (depth == JsonValue::kMaxDepth) return false;
+      out = JsonValue::array();
+      // Named, not iterated as a temporary: GCC 12 then sees no dangling pointer.
+      const simdjson::dom::array array = value.get_array().value_unsafe();
+      JsonValue::Array& items = out.as_array();
+      items.reserve(array.size());
+      for (element item : array) {
+        if (!build(item, depth + 1, items.emplace_back())) return false;
+      }
+      return true;
     }
-    return put(JsonValue::unsigned_integer(value));
-  }
-  bool number_float(Json::number_float_t value, const Json::string_t& /*spelling*/) {
-    return put(JsonValue::number(value));
-  }
-  bool string(Json::string_t& value) { return put(JsonValue::string(std::move(value))); }
-  bool binary(Json::binary_t& /*value*/) { return false; }  // never produced by JSON text
-
-  bool start_object(std::size_t /*elements*/) { return open(JsonValue::object()); }
-  bool key(Json::string_t& value) {
-    key_ = std::move(value);
-    return true;
-  }
-  bool end_object() { return close(); }
-  bool start_array(std::size_t /*elements*/) { return open(JsonValue::array()); }
-  bool end_array() { return close(); }
-
-  bool parse_error(std::size_t /*position*/, const std::string& /*last_token*/,
-                   const Json::exception& /*error*/) {
-    return false;
-  }
-
-  JsonValue take_root() { return std::move(root_); }
-
- private:
-  // Stores `value` where the parser is; returns where it went.
-  JsonValue* place(JsonValue value) {
-    if (open_.empty()) {
-      root_ = std::move(value);
-      return &root_;
+    case element_type::OBJECT: {
+      if (depth == JsonValue::kMaxDepth) return false;
+      out = JsonValue::object();
+      const simdjson::dom::object object = value.get_object().value_unsafe();
+      JsonValue::Object& members = out.as_object();
+      for (simdjson::dom::key_value_pair member : object) {
+        // Assignment, not insertion: of repeated keys the last one wins.
+        JsonValue& slot = members[std::string(member.key)];
+        slot = JsonValue();
+        if (!build(member.value, depth + 1, slot)) return false;
+      }
+      return true;
     }
-    JsonValue& container = *open_.back();
-    if (container.is_array()) {
-      return &container.as_array().emplace_back(std::move(value));
+    // Non-negative integers come as signed whenever they fit, so each integer
+    // has one representation ("-0" and "0" are the same value).
+    case element_type::INT64:
+      out = JsonValue::integer(value.get_int64().value_unsafe());
+      return true;
+    case element_type::UINT64:
+      out = JsonValue::unsigned_integer(value.get_uint64().value_unsafe());
+      return true;
+    case element_type::DOUBLE:
+      out = JsonValue::number(value.get_double().value_unsafe());
+      return true;
+    case element_type::STRING:
+      out = JsonValue::string(std::string(value.get_string().value_unsafe()));
+      return true;
+    case element_type::BOOL:
+      out = JsonValue::boolean(value.get_bool().value_unsafe());
+      return true;
+    case element_type::NULL_VALUE:
+      break;
+  }
+  out = JsonValue();
+  return true;
+}
+
+bool is_digit(char c) {
+  return c >= '0' && c <= '9';
+}
+
+std::size_t skip_digits(std::string_view text, std::size_t i) {
+  while (i < text.size() && is_digit(text[i]))
+    ++i;
+  return i;
+}
+
+// Whether an integer's digits (no sign) stand for more than the largest
+// magnitude 64 bits hold with that sign.
+bool beyond_64_bits(std::string_view digits, bool negative) {
+  const std::string_view limit = negative ? "9223372036854775808" : "18446744073709551615";
+  const std::size_t significant = digits.find_first_not_of('0');
+  if (significant == std::string_view::npos) return false;
+  digits.remove_prefix(significant);
+  return digits.size() > limit.size() || (digits.size() == limit.size() && digits > limit);
+}
+
+// `text` with every integer beyond 64 bits spelt with a fraction, or nothing
+// when it has none. simdjson refuses such integers; JSON reads them as doubles.
+std::optional<std::string> big_integers_as_fractions(std::string_view text) {
+  std::string out;
+  bool changed = false;
+  for (std::size_t i = 0; i < text.size();) {
+    const std::size_t start = i;
+    if (text[i] == '"') {  // a string, copied untouched
+      for (++i; i < text.size() && text[i] != '"'; ++i) {
+        if (text[i] == '\\') ++i;
+      }
+      i = std::min(i + 1, text.size());
+    } else if (text[i] == '-' || is_digit(text[i])) {
+      const bool negative = text[i] == '-';
+      const std::size_t digits_end = skip_digits(text, i + (negative ? 1 : 0));
+      i = digits_end;
+      const bool integer = i == text.size() || (text[i] != '.' && text[i] != 'e' && text[i] != 'E');
+      if (!integer) {  // the fraction and exponent belong to this number
+        if (text[i] == '.') i = skip_digits(text, i + 1);
+        if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+          ++i;
+          if (i < text.size() && (text[i] == '+' || text[i] == '-')) ++i;
+          i = skip_digits(text, i);
+        }
+      }
+      const std::size_t digits_start = start + (negative ? 1 : 0);
+      if (integer &&
+          beyond_64_bits(text.substr(digits_start, digits_end - digits_start), negative)) {
+        out.append(text.substr(start, i - start));
+        out += ".0";
+        changed = true;
+        continue;
+      }
+      i = std::max(i, start + 1);
+    } else {
+      ++i;
     }
-    // Assignment, not insertion: of repeated keys the last one wins.
-    JsonValue& slot = container.as_object()[std::move(key_)];
-    slot = std::move(value);
-    return &slot;
+    out.append(text.substr(start, i - start));
   }
+  if (!changed) return std::nullopt;
+  return out;
+}
 
-  bool put(JsonValue value) {
-    place(std::move(value));
-    return true;
-  }
-
-  // Only the innermost open container is ever added to, so the pointers to
-  // the outer ones stay valid.
-  bool open(JsonValue container) {
-    if (open_.size() >= static_cast<std::size_t>(JsonValue::kMaxDepth)) return false;
-    open_.push_back(place(std::move(container)));
-    return true;
-  }
-
-  bool close() {
-    open_.pop_back();
-    return true;
-  }
-
-  JsonValue root_;
-  std::vector<JsonValue*> open_;
-  std::string key_;
-};
+simdjson::dom::parser make_parser() {
+  simdjson::dom::parser parser;
+  // simdjson counts a scalar inside the innermost container as a level of its
+  // own, so it gets one level more than our limit on containers. Should this
+  // allocation fail, the first parse tries again, and `build` still enforces
+  // the limit.
+  [[maybe_unused]] const simdjson::error_code status =
+      parser.allocate(4096, JsonValue::kMaxDepth + 1);
+  return parser;
+}
 
 constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 
 }  // namespace
 
 std::optional<JsonValue> JsonValue::parse(std::string_view text) {
-  // The library would skip a leading byte-order mark; a message must not
+  // Some simdjson releases skip a leading byte-order mark; a message must not
   // carry one.
   if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) return std::nullopt;
-  // The library takes a NUL byte for the end of the text; in JSON it can only
-  // be an error (raw control characters are not allowed even in strings).
-  if (text.find('\0') != std::string_view::npos) return std::nullopt;
-  TreeBuilder builder;
-  try {
-    if (!nlohmann::json::sax_parse(text.begin(), text.end(), &builder)) return std::nullopt;
-  } catch (...) {
-    // Only allocation failure can get here; an unreadable line is the answer.
+  // One parser for the whole run: its buffers are reused from line to line.
+  static simdjson::dom::parser parser = make_parser();
+  auto document = parser.parse(text.data(), text.size());
+  std::optional<std::string> respelt;
+  if (document.error() != simdjson::SUCCESS && (respelt = big_integers_as_fractions(text))) {
+    document = parser.parse(respelt->data(), respelt->size());
+  }
+  JsonValue root;
+  if (document.error() != simdjson::SUCCESS || !build(document.value_unsafe(), 0, root)) {
     return std::nullopt;
   }
-  return builder.take_root();
+  return root;
 }
 
 }  // namespace vesk
