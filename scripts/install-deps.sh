@@ -1,6 +1,6 @@
 #!/bin/sh
 # Installs what building and testing need, and only what is missing.
-#   scripts/install-deps.sh            compiler, CMake, JSON library, GoogleTest
+#   scripts/install-deps.sh            compiler, CMake, JSON libraries, GoogleTest
 #                                      (and strace on Linux, for the fault tests)
 #   scripts/install-deps.sh --fuzz     also Clang with its sanitizer and libFuzzer runtimes
 #   scripts/install-deps.sh --interop  also Node.js and npm (for the client interop tests)
@@ -20,7 +20,7 @@ for arg in "$@"; do
 done
 
 install_debian() {
-  packages="cmake make g++ nlohmann-json3-dev libgtest-dev strace"
+  packages="cmake make g++ libsimdjson-dev nlohmann-json3-dev libgtest-dev strace"
   if [ "$want_fuzz" = 1 ]; then packages="$packages clang libclang-rt-14-dev"; fi
   if [ "$want_interop" = 1 ] && ! command -v node >/dev/null; then
     packages="$packages nodejs npm"
@@ -56,7 +56,7 @@ install_macos() {
     echo "First install Homebrew (see https://brew.sh), then run this again." >&2
     exit 1
   fi
-  formulae="cmake nlohmann-json googletest"
+  formulae="cmake simdjson nlohmann-json googletest"
   if [ "$want_fuzz" = 1 ]; then formulae="$formulae llvm"; fi
   if [ "$want_interop" = 1 ]; then formulae="$formulae node"; fi
   missing=""
@@ -73,7 +73,7 @@ case "$(uname -s)" in
     if command -v dpkg-query >/dev/null; then
       install_debian
     else
-      echo "Install CMake, a C++20 compiler, nlohmann-json, GoogleTest and strace yourself." >&2
+      echo "Install CMake, a C++20 compiler, simdjson, nlohmann-json, GoogleTest and strace yourself." >&2
     fi
     ;;
   *)
