@@ -9,9 +9,17 @@ namespace {
 
 class Transcript : public ::testing::TestWithParam<std::string> {};
 
+bool have_strace() {
+  return system("strace -V >/dev/null 2>&1") == 0;
+}
+
 TEST_P(Transcript, Holds) {
   const std::string file = GetParam() + ".txt";
-  TranscriptRunner().run(read_file(fs::path(VESK_TRANSCRIPTS) / file), file);
+  const std::string text = read_file(fs::path(VESK_TRANSCRIPTS) / file);
+  if (text.find("\nsignal ") != std::string::npos && !have_strace()) {
+    GTEST_SKIP() << "needs strace, which is Linux's and is not installed here";
+  }
+  TranscriptRunner().run(text, file);
 }
 
 std::vector<std::string> transcript_names() {
@@ -99,7 +107,7 @@ std::string transcript(const std::string& fault) {
 class FaultInjection : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(FaultInjection, SaveFailsWholeOrSucceedsWhole) {
-  if (system("strace -V >/dev/null 2>&1") != 0) {
+  if (!have_strace()) {
     GTEST_SKIP() << "needs strace, which is Linux's and is not installed here";
   }
   TranscriptRunner().run(transcript(GetParam()), GetParam());

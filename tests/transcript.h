@@ -3,7 +3,7 @@
 // it must leave; README.md ("Transcripts") lists the directives. After every
 // case: no ".tmp" file, one new seed file per saved event, named by a seed id
 // and private to its owner; with a fault, exactly that call failed and no
-// descriptor on the data directory was left open.
+// descriptor on the data directory was left open; with a signal, it was sent.
 #pragma once
 
 #include <fcntl.h>
@@ -16,6 +16,7 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <regex>
 #include <set>
@@ -100,6 +101,7 @@ class TranscriptRunner {
   struct Case {
     std::string name, input, out, events, home;  // home: "" for the scratch one, or "none"
     std::vector<std::string> args, seeds, fault;
+    std::string signal;      // "SIGNAL CALL"
     std::string streams[3];  // for each standard descriptor: "", "closed" or "broken"
     int exit = 0;
   };
@@ -127,6 +129,8 @@ class TranscriptRunner {
       for (std::string part; words >> part;)
         c_.fault.push_back(part);
       if (c_.fault.size() != 4) ADD_FAILURE() << c_.name << ": a fault needs CALL N ERROR RE";
+    } else if (word == "signal") {
+      c_.signal = rest;
     } else if (word == "stdin" || word == "stdout" || word == "stderr") {
       c_.streams[word == "stdin" ? 0 : word == "stdout" ? 1 : 2] = rest;
     } else if (word == "marker") {
@@ -150,7 +154,9 @@ class TranscriptRunner {
 
   // Runs the server, after the command in `argv`, to its end in a fresh home, with files
   // for its standard streams so that neither side can block the other.
-  void launch(std::vector<std::string> argv) {
+  // `while_running` is called every millisecond until it returns true.
+  void launch(std::vector<std::string> argv,
+              const std::function<bool(pid_t)>& while_running = nullptr) {
     fs::remove_all(scratch_);
     fs::copy(layout_, scratch_, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
     const std::string home = c_.home.empty() ? scratch_ : c_.home;
@@ -183,14 +189,37 @@ class TranscriptRunner {
     }
     close(orphan[1]);
     int status = 0;
+    bool done = !while_running;
     for (int waited_ms = 0; waitpid(pid, &status, WNOHANG) == 0; ++waited_ms) {
+      if (!done) done = while_running(pid);
       if (waited_ms == 30000) {
         ADD_FAILURE() << "still running after 30 s";
         kill(-pid, SIGKILL);
       }
       usleep(1000);
     }
+    EXPECT_TRUE(done) << "ended before it could be signalled";
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), c_.exit);
+  }
+
+  // Under strace, which stretches the first call the signal names to half a
+  // second; the signal is sent to the server as soon as that call starts.
+  void launch_with_signal() {
+    std::istringstream words(c_.signal);
+    std::string name, call;
+    words >> name >> call;
+    const int number = name == "TERM" ? SIGTERM : name == "INT" ? SIGINT : SIGHUP;
+    const std::string log = scratch_ + ".log";
+    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // LeakSanitizer cannot run under a tracer
+    launch({"strace", "-qq", "-o", log, "-e", "trace=" + call, "-e",
+            "inject=" + call + ":delay_enter=500000:when=1"},
+           [&](pid_t tracer) {
+             if (read_file(log).find(call + "(") == std::string::npos) return false;
+             const std::string server = read_file("/proc/" + std::to_string(tracer) + "/task/" +
+                                                  std::to_string(tracer) + "/children");
+             return kill(std::stoi(server), number) == 0;
+           });
+    fs::remove(log);
   }
 
   // Under strace, failing the call the fault names. A first run without the
@@ -233,6 +262,8 @@ class TranscriptRunner {
     SCOPED_TRACE(c_.name);
     if (!c_.fault.empty()) {
       launch_with_fault();
+    } else if (!c_.signal.empty()) {
+      launch_with_signal();
     } else {
       launch({});
     }

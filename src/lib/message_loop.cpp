@@ -7,6 +7,7 @@
 #include "lib/mcp/catalogue.h"
 #include "lib/mcp/initialize.h"
 #include "lib/mcp/tool_call.h"
+#include "lib/stop_signals.h"
 #include "story_seeds/posix_io.h"
 #include "story_seeds/text.h"
 
@@ -71,6 +72,16 @@ std::optional<JsonValue> respond(Session& session, const JsonValue& message, Eve
   return route(session, method->as_string(), params != nullptr ? *params : kNoParams, *id, events);
 }
 
+// Lets through, at the end of each line's handling, the stop signals that a
+// save held back until its answer was written (or could not be).
+class StopSignalsReleasedAfterAnswer {
+ public:
+  StopSignalsReleasedAfterAnswer() = default;
+  StopSignalsReleasedAfterAnswer(const StopSignalsReleasedAfterAnswer&) = delete;
+  StopSignalsReleasedAfterAnswer& operator=(const StopSignalsReleasedAfterAnswer&) = delete;
+  ~StopSignalsReleasedAfterAnswer() { release_stop_signals(); }
+};
+
 }  // namespace
 
 void handle_message(Session& session, std::string_view text, EventLog& events,
@@ -92,6 +103,7 @@ LoopEnd run_message_loop(Session& session, ByteSource& input, int output_fd, Eve
   std::string response;
   std::string decoded;
   while (true) {
+    const StopSignalsReleasedAfterAnswer release;
     auto read = reader.read_request_line();
     if (!read.ok()) return LoopEnd::IoFailure;
     const LineRead& line = read.value();

@@ -5,6 +5,7 @@
 #include <variant>
 
 #include "lib/mcp/catalogue.h"
+#include "lib/stop_signals.h"
 #include "story_seeds/queue.h"
 #include "story_seeds/seed.h"
 #include "story_seeds/text.h"
@@ -155,6 +156,7 @@ CallOutcome saved(const std::string& data_dir, const seeds::QueueKey& key) {
 
 CallOutcome save(const std::string& data_dir, const seeds::QueueKey& key,
                  const seeds::SeedDraft& draft) {
+  hold_stop_signals();  // released by the message loop once the answer is out
   seeds::SaveOutcome outcome = seeds::save_seed(data_dir, key, draft);
   if (std::holds_alternative<seeds::Saved>(outcome)) return saved(data_dir, key);
   if (auto* refused = std::get_if<seeds::Invalid>(&outcome)) return invalid(refused->error);
