@@ -59,6 +59,7 @@ TEST(Json, ParsesStrictlyAndWritesCompactly) {
   const std::string deepest = std::string(126, '[') + R"({"a":1})" + std::string(126, ']');
   EXPECT_TRUE(JsonValue::parse(deepest));  // 127 levels
   EXPECT_FALSE(JsonValue::parse("[" + deepest + "]"));
+  EXPECT_FALSE(JsonValue::parse(std::string(128, '[') + std::string(128, ']')));
 }
 
 // Where each pointer leads: the value found, written, or "-".
