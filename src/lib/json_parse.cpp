@@ -147,6 +147,8 @@ constexpr std::string_view kByteOrderMark = "\xEF\xBB\xBF";
 }  // namespace
 
 std::optional<JsonValue> JsonValue::parse(std::string_view text) {
+  // Not a value; and an empty view's data may be null, which simdjson copies from.
+  if (text.empty()) return std::nullopt;
   // Some simdjson releases skip a leading byte-order mark; a message must not
   // carry one.
   if (text.substr(0, kByteOrderMark.size()) == kByteOrderMark) return std::nullopt;
