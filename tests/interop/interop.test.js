@@ -9,6 +9,8 @@ import path from 'node:path';
 import { createInterface } from 'node:readline';
 import { test } from 'node:test';
 import { promisify } from 'node:util';
+import { Client as ModernClient } from '@modelcontextprotocol/client';
+import { StdioClientTransport as ModernTransport } from '@modelcontextprotocol/client/stdio';
 import { Client } from '@modelcontextprotocol/sdk/client/index.js';
 import { StdioClientTransport } from '@modelcontextprotocol/sdk/client/stdio.js';
 
@@ -91,4 +93,21 @@ test('a bare client that probes first', { timeout: 10000 }, async (t) => {
   const params = { protocolVersion: '2025-03-26', capabilities: {}, clientInfo };
   const init = JSON.parse(await ask({ jsonrpc: '2.0', id: 1, method: 'initialize', params }));
   assert.equal(init.result.protocolVersion, '2025-03-26');
+});
+
+// The 2.x client in auto mode probes with server/discover; answered, it holds
+// the whole session in the stateless revision, naming itself in every _meta.
+test('a session of the 2.x SDK client, which picks the modern era', async (t) => {
+  const { home, agents } = scratchHome(t);
+  const client = new ModernClient({ name: 'claude-code', version: '2.1.328' }, { versionNegotiation: { mode: 'auto' } });
+  await client.connect(new ModernTransport({ command: binary, env: { HOME: home } }));
+  t.after(() => client.close());
+  assert.deepEqual([client.getProtocolEra(), client.getNegotiatedProtocolVersion()], ['modern', '2026-07-28']);
+  assert.deepEqual((await client.listTools()).tools.map((tool) => tool.name), ['save_story_seed']);
+  assert.deepEqual((await client.listPrompts()).prompts.map((prompt) => prompt.name), ['story-seed']);
+  assert.equal((await client.getPrompt({ name: 'story-seed' })).messages.length, 1);
+  const args = { title: 'Batched the nightly import', what_happened: 'It now ends in 6 minutes, not 40.' };
+  const { content, isError } = await client.callTool({ name: 'save_story_seed', arguments: args });
+  assert.deepEqual({ content, isError }, SAVED);
+  assert.deepEqual(agents(), ['claude-code']);
 });
