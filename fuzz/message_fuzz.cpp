@@ -17,10 +17,10 @@
 
 #define FUZZ_CHECK(c) ((c) ? (void)0 : (std::fputs("broken: " #c "\n", stderr), __builtin_trap()))
 
-// Never removed: once its queue is full, every save meets the full queue.
+// One per process, removed at exit; once its queue is full, saves meet a full queue.
 std::optional<std::string> scratch_data_dir() {
-  std::string home = (std::filesystem::temp_directory_path() / "vesk-fuzz-XXXXXX").string();
-  FUZZ_CHECK(mkdtemp(home.data()) != nullptr);
+  static std::string home = (std::filesystem::temp_directory_path() / "vesk-fuzz-XXXXXX").string();
+  FUZZ_CHECK(mkdtemp(home.data()) && !std::atexit([] { std::filesystem::remove_all(home); }));
   const auto data_dir = vesk::data_dir_from_home(home.c_str());
   std::filesystem::create_directories(*data_dir);
   std::ofstream(*data_dir + "/stories-sources.enabled")
