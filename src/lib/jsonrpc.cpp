@@ -29,4 +29,10 @@ JsonValue error_response(JsonValue id, std::int64_t code, std::string message) {
   return JsonValue::object(std::move(members));
 }
 
+JsonValue error_response(JsonValue id, std::int64_t code, std::string message, JsonValue data) {
+  JsonValue response = error_response(std::move(id), code, std::move(message));
+  response.as_object()["error"].as_object().emplace("data", std::move(data));
+  return response;
+}
+
 }  // namespace vesk

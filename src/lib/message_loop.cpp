@@ -5,7 +5,10 @@
 #include "lib/json_value.h"
 #include "lib/jsonrpc.h"
 #include "lib/mcp/catalogue.h"
+#include "lib/mcp/discover.h"
+#include "lib/mcp/era.h"
 #include "lib/mcp/initialize.h"
+#include "lib/mcp/request_meta.h"
 #include "lib/mcp/tool_call.h"
 #include "lib/stop_signals.h"
 #include "story_seeds/posix_io.h"
@@ -33,24 +36,40 @@ JsonValue from_handler(HandlerResult outcome, JsonValue id) {
   return result_response(std::move(id), std::move(std::get<JsonValue>(outcome)));
 }
 
+// The methods both eras share, then each era's own: ping and initialize were
+// dropped from the modern revision, which added server/discover.
 JsonValue route(Session& session, std::string_view method, const JsonValue& params, JsonValue id,
-                EventLog& events) {
-  if (method == "ping") return result_response(std::move(id), JsonValue::object());
-  if (method == "initialize") {
+                EventLog& events, Era era) {
+  const bool legacy = era == Era::Legacy;
+  if (legacy && method == "ping") return result_response(std::move(id), JsonValue::object());
+  if (legacy && method == "initialize") {
     return result_response(std::move(id), handle_initialize(params, session, events));
   }
-  if (method == "tools/list") return result_response(std::move(id), handle_tools_list());
+  if (method == "tools/list") return result_response(std::move(id), handle_tools_list(era));
   if (method == "tools/call") {
-    return from_handler(handle_tool_call(params, session, events), std::move(id));
+    return from_handler(handle_tool_call(params, session, era, events), std::move(id));
   }
-  if (method == "prompts/list") return result_response(std::move(id), handle_prompts_list());
+  if (method == "prompts/list") return result_response(std::move(id), handle_prompts_list(era));
   if (method == "prompts/get") {
-    HandlerResult outcome = handle_prompts_get(params);
+    HandlerResult outcome = handle_prompts_get(params, era);
     if (std::holds_alternative<HandlerFailure>(outcome)) log_event(events, "unknown_prompt");
     return from_handler(std::move(outcome), std::move(id));
   }
+  if (!legacy && method == "server/discover") {
+    return result_response(std::move(id), handle_discover());
+  }
   log_event(events, "method_not_found");
   return error_response(std::move(id), kMethodNotFound, "Method not found");
+}
+
+// A modern request is served from what it carries alone: it gets a session of
+// its own, with the agent its _meta names, and never sees or changes the one
+// a legacy initialize set.
+JsonValue route_modern(const Session& session, std::string_view method, const JsonValue& params,
+                       const JsonValue& meta, JsonValue id, EventLog& events) {
+  if (std::optional<JsonValue> refusal = meta_refusal(meta, id)) return std::move(*refusal);
+  Session caller{session.data_dir, agent_named_in(meta)};
+  return route(caller, method, params, std::move(id), events, Era::Modern);
 }
 
 // The response to a parsed message, or nothing when none is due.
@@ -67,9 +86,13 @@ std::optional<JsonValue> respond(Session& session, const JsonValue& message, Eve
   if (!method->is_string()) return invalid_request(events, id != nullptr ? *id : JsonValue());
   if (id == nullptr) return std::nullopt;  // a notification
   if (!id->is_number() && !id->is_string()) return invalid_request(events, JsonValue());
-  const JsonValue* params = message.find("params");
   static const JsonValue kNoParams;
-  return route(session, method->as_string(), params != nullptr ? *params : kNoParams, *id, events);
+  const JsonValue* found = message.find("params");
+  const JsonValue& params = found != nullptr ? *found : kNoParams;
+  if (const JsonValue* meta = modern_meta(params)) {
+    return route_modern(session, method->as_string(), params, *meta, *id, events);
+  }
+  return route(session, method->as_string(), params, *id, events, Era::Legacy);
 }
 
 // Lets through, at the end of each line's handling, the stop signals that a

@@ -2,13 +2,14 @@
 // their schemas reject, a coding agent rejects too. The details of each answer
 // are left to the server's own tests.
 import assert from 'node:assert/strict';
-import { execFile, spawn } from 'node:child_process';
+import { execFile } from 'node:child_process';
 import { mkdirSync, mkdtempSync, readFileSync, readdirSync, rmSync, writeFileSync } from 'node:fs';
 import { tmpdir } from 'node:os';
 import path from 'node:path';
-import { createInterface } from 'node:readline';
 import { test } from 'node:test';
 import { promisify } from 'node:util';
+import { Client as ModernClient } from '@modelcontextprotocol/client';
+import { StdioClientTransport as ModernTransport } from '@modelcontextprotocol/client/stdio';
 import { Client } from '@modelcontextprotocol/sdk/client/index.js';
 import { StdioClientTransport } from '@modelcontextprotocol/sdk/client/stdio.js';
 
@@ -71,24 +72,19 @@ test('a tools/call from the Inspector command line', async (t) => {
   assert.deepEqual(agents(), ['unknown']); // "inspector" names no known agent
 });
 
-// Some clients probe with a method of their own before they initialise: the
-// server must turn it down at once, not wait for more input, and carry on.
-test('a bare client that probes first', { timeout: 10000 }, async (t) => {
-  const { home } = scratchHome(t);
-  const server = spawn(binary, [], { env: { HOME: home }, stdio: ['pipe', 'pipe', 'inherit'] });
-  t.after(() => server.kill());
-  const lines = createInterface({ input: server.stdout })[Symbol.asyncIterator]();
-  const ask = async (message) => {
-    server.stdin.write(`${JSON.stringify(message)}\n`);
-    return (await lines.next()).value;
-  };
-
-  assert.equal(
-    await ask({ jsonrpc: '2.0', id: 0, method: 'server/discover' }),
-    '{"error":{"code":-32601,"message":"Method not found"},"id":0,"jsonrpc":"2.0"}',
-  );
-  const clientInfo = { name: 'codex-mcp-client', version: '0.40.0' };
-  const params = { protocolVersion: '2025-03-26', capabilities: {}, clientInfo };
-  const init = JSON.parse(await ask({ jsonrpc: '2.0', id: 1, method: 'initialize', params }));
-  assert.equal(init.result.protocolVersion, '2025-03-26');
+// The 2.x client in auto mode probes with server/discover; answered, it holds
+// the whole session in the stateless revision, naming itself in every _meta.
+test('a session of the 2.x SDK client, which picks the modern era', async (t) => {
+  const { home, agents } = scratchHome(t);
+  const client = new ModernClient({ name: 'claude-code', version: '2.1.328' }, { versionNegotiation: { mode: 'auto' } });
+  await client.connect(new ModernTransport({ command: binary, env: { HOME: home } }));
+  t.after(() => client.close());
+  assert.deepEqual([client.getProtocolEra(), client.getNegotiatedProtocolVersion()], ['modern', '2026-07-28']);
+  assert.deepEqual((await client.listTools()).tools.map((tool) => tool.name), ['save_story_seed']);
+  assert.deepEqual((await client.listPrompts()).prompts.map((prompt) => prompt.name), ['story-seed']);
+  assert.equal((await client.getPrompt({ name: 'story-seed' })).messages.length, 1);
+  const args = { title: 'Batched the nightly import', what_happened: 'It now ends in 6 minutes, not 40.' };
+  const { content, isError } = await client.callTool({ name: 'save_story_seed', arguments: args });
+  assert.deepEqual({ content, isError }, SAVED);
+  assert.deepEqual(agents(), ['claude-code']);
 });

@@ -1,7 +1,7 @@
 #!/bin/sh
 # Holds sessions with a built server through real MCP clients: the official
-# SDK client, the Inspector's command-line mode and a bare client that probes
-# before it initialises. CTest runs it (label interop); by hand:
+# SDK client of each era and the Inspector's command-line mode. CTest runs it
+# (label interop); by hand:
 #   tests/interop/run.sh build/vesk-desktop-mcp
 # The pinned packages are installed with `npm ci` when node_modules is missing
 # or older than the lock file. Without Node.js 20 or later, npm or the packages

@@ -128,34 +128,37 @@ JsonValue prompt_definition() {
   });
 }
 
-JsonValue prompt_message() {
+JsonValue prompt_message(Era era) {
   JsonValue message = object({
       {"content", object({{"text", text(kPromptText)}, {"type", text("text")}})},
       {"role", text("user")},
   });
-  return object({{"description", text(kPromptTitle)}, {"messages", JsonValue::array({message})}});
+  return complete_result(
+      {{"description", text(kPromptTitle)}, {"messages", JsonValue::array({message})}}, era);
 }
 
 }  // namespace
 
-JsonValue handle_tools_list() {
-  static const JsonValue result =
-      object({{"tools", JsonValue::array({tool_definition()})}}).frozen();
-  return result;
+JsonValue handle_tools_list(Era era) {
+  static const PerEra result([](Era each) {
+    return cacheable_result({{"tools", JsonValue::array({tool_definition()})}}, each);
+  });
+  return result[era];
 }
 
-JsonValue handle_prompts_list() {
-  static const JsonValue result =
-      object({{"prompts", JsonValue::array({prompt_definition()})}}).frozen();
-  return result;
+JsonValue handle_prompts_list(Era era) {
+  static const PerEra result([](Era each) {
+    return cacheable_result({{"prompts", JsonValue::array({prompt_definition()})}}, each);
+  });
+  return result[era];
 }
 
-HandlerResult handle_prompts_get(const JsonValue& params) {
-  static const JsonValue result = prompt_message().frozen();
+HandlerResult handle_prompts_get(const JsonValue& params, Era era) {
+  static const PerEra result(prompt_message);
   const JsonValue* name = params.find("name");
   std::string_view requested;
   if (name != nullptr && name->is_string()) requested = name->as_string();
-  if (requested == kPromptName) return result;
+  if (requested == kPromptName) return result[era];
   std::string message("Unknown prompt: ");
   message += story_seeds::first_chars(requested, kMaxNameCharsShown);
   return HandlerFailure{std::move(message)};

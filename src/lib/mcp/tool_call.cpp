@@ -26,14 +26,14 @@ constexpr std::string_view kFullMessage =
 constexpr std::string_view kFailedMessage =
     "vesk couldn't save this seed on this Mac. Nothing was saved.";
 
-JsonValue tool_result(std::string_view message, bool is_error) {
+JsonValue tool_result(std::string_view message, bool is_error, Era era) {
   JsonValue::Object item;
   item.emplace("text", JsonValue::string(std::string(message)));
   item.emplace("type", JsonValue::string("text"));
   JsonValue::Object result;
   result.emplace("content", JsonValue::array({JsonValue::object(std::move(item))}));
   result.emplace("isError", JsonValue::boolean(is_error));
-  return JsonValue::object(std::move(result));
+  return complete_result(std::move(result), era);
 }
 
 // What the agent is told and what the event log records about one call.
@@ -42,31 +42,31 @@ struct CallOutcome {
   std::string event;  // after "save_story_seed "
 };
 
-CallOutcome invalid(std::string_view message, std::string_view reason) {
-  return {tool_result(message, true), "outcome=invalid reason=" + std::string(reason)};
+CallOutcome invalid(std::string_view message, std::string_view reason, Era era) {
+  return {tool_result(message, true, era), "outcome=invalid reason=" + std::string(reason)};
 }
 
-CallOutcome invalid(const seeds::SeedValidationError& error) {
-  return invalid(error.message(), error.reason_code());
+CallOutcome invalid(const seeds::SeedValidationError& error, Era era) {
+  return invalid(error.message(), error.reason_code(), era);
 }
 
-CallOutcome off() {
-  static const JsonValue result = tool_result(kOffMessage, true).frozen();
-  return {result, "outcome=off"};
+CallOutcome off(Era era) {
+  static const PerEra result([](Era each) { return tool_result(kOffMessage, true, each); });
+  return {result[era], "outcome=off"};
 }
 
-CallOutcome full() {
-  static const JsonValue result = tool_result(kFullMessage, true).frozen();
-  return {result, "outcome=full"};
+CallOutcome full(Era era) {
+  static const PerEra result([](Era each) { return tool_result(kFullMessage, true, each); });
+  return {result[era], "outcome=full"};
 }
 
-CallOutcome failed(const seeds::IoError& error) {
-  static const JsonValue result = tool_result(kFailedMessage, true).frozen();
-  return {result, "outcome=failed kind=" + std::string(seeds::kind_name(error.kind()))};
+CallOutcome failed(const seeds::IoError& error, Era era) {
+  static const PerEra result([](Era each) { return tool_result(kFailedMessage, true, each); });
+  return {result[era], "outcome=failed kind=" + std::string(seeds::kind_name(error.kind()))};
 }
 
-CallOutcome shape_error(std::string_view message) {
-  return invalid(message, "arguments");
+CallOutcome shape_error(std::string_view message, Era era) {
+  return invalid(message, "arguments", era);
 }
 
 // The four arguments as the call gave them, before trimming.
@@ -145,41 +145,42 @@ seeds::SeedDraft make_draft(const Arguments& arguments, seeds::AgentId agent) {
   return draft;
 }
 
-CallOutcome saved(const std::string& data_dir, const seeds::QueueKey& key) {
-  static const JsonValue result = tool_result(kSavedMessage, false).frozen();
+CallOutcome saved(const std::string& data_dir, const seeds::QueueKey& key, Era era) {
+  static const PerEra result([](Era each) { return tool_result(kSavedMessage, false, each); });
   // Counted outside the lock: another writer may have added or taken seeds
   // since, and a failed count is not worth failing a saved seed for.
   auto count = seeds::count_queued(seeds::queue_dir(data_dir, key));
   std::size_t queued = count.ok() ? count.value() : 0;
-  return {result, "outcome=saved queued=" + std::to_string(queued)};
+  return {result[era], "outcome=saved queued=" + std::to_string(queued)};
 }
 
 CallOutcome save(const std::string& data_dir, const seeds::QueueKey& key,
-                 const seeds::SeedDraft& draft) {
+                 const seeds::SeedDraft& draft, Era era) {
   hold_stop_signals();  // released by the message loop once the answer is out
   seeds::SaveOutcome outcome = seeds::save_seed(data_dir, key, draft);
-  if (std::holds_alternative<seeds::Saved>(outcome)) return saved(data_dir, key);
-  if (auto* refused = std::get_if<seeds::Invalid>(&outcome)) return invalid(refused->error);
-  if (std::holds_alternative<seeds::Off>(outcome)) return off();
-  if (std::holds_alternative<seeds::Full>(outcome)) return full();
-  return failed(std::get<seeds::Failed>(outcome).error);
+  if (std::holds_alternative<seeds::Saved>(outcome)) return saved(data_dir, key, era);
+  if (auto* refused = std::get_if<seeds::Invalid>(&outcome)) return invalid(refused->error, era);
+  if (std::holds_alternative<seeds::Off>(outcome)) return off(era);
+  if (std::holds_alternative<seeds::Full>(outcome)) return full(era);
+  return failed(std::get<seeds::Failed>(outcome).error, era);
 }
 
-CallOutcome call_tool(const JsonValue& params, const Session& session) {
-  if (!session.data_dir) return off();
+CallOutcome call_tool(const JsonValue& params, const Session& session, Era era) {
+  if (!session.data_dir) return off(era);
   std::optional<seeds::QueueKey> key = seeds::read_enabled_marker(*session.data_dir);
-  if (!key) return off();
+  if (!key) return off(era);
 
   auto arguments = read_arguments(params.find("arguments"));
-  if (auto* message = std::get_if<std::string>(&arguments)) return shape_error(*message);
+  if (auto* message = std::get_if<std::string>(&arguments)) return shape_error(*message, era);
   seeds::SeedDraft draft = make_draft(std::get<Arguments>(arguments), session.agent);
-  if (auto error = seeds::validate_seed(draft)) return invalid(*error);
-  return save(*session.data_dir, *key, draft);
+  if (auto error = seeds::validate_seed(draft)) return invalid(*error, era);
+  return save(*session.data_dir, *key, draft, era);
 }
 
 }  // namespace
 
-HandlerResult handle_tool_call(const JsonValue& params, Session& session, EventLog& events) {
+HandlerResult handle_tool_call(const JsonValue& params, const Session& session, Era era,
+                               EventLog& events) {
   if (!params.is_object()) return HandlerFailure{"params must be an object"};
   const JsonValue* name = params.find("name");
   if (name == nullptr || !name->is_string()) return HandlerFailure{"params.name is required"};
@@ -189,7 +190,7 @@ HandlerResult handle_tool_call(const JsonValue& params, Session& session, EventL
     message += story_seeds::first_chars(name->as_string(), kMaxNameCharsShown);
     return HandlerFailure{std::move(message)};
   }
-  CallOutcome outcome = call_tool(params, session);
+  CallOutcome outcome = call_tool(params, session, era);
   log_event(events, "save_story_seed " + outcome.event);
   return std::move(outcome.result);
 }

@@ -1,0 +1,55 @@
+// Request lines, framed as the message loop frames them, through one session
+// with saving switched on in a scratch home, in either era: an answer is one
+// line of compact JSON, with "resultType" in a result and "data" in an error
+// only for a modern request, which also leaves the session's agent alone.
+#include <fcntl.h>
+#include <stdlib.h>
+
+#include <cstdint>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <string>
+
+#include "lib/json_value.h"
+#include "lib/message_loop.h"
+#include "story_seeds/text.h"
+
+#define FUZZ_CHECK(c) ((c) ? (void)0 : (std::fputs("broken: " #c "\n", stderr), __builtin_trap()))
+
+// One per process, removed at exit; once its queue is full, saves meet a full queue.
+std::optional<std::string> scratch_data_dir() {
+  static std::string home = (std::filesystem::temp_directory_path() / "vesk-fuzz-XXXXXX").string();
+  FUZZ_CHECK(mkdtemp(home.data()) && !std::atexit([] { std::filesystem::remove_all(home); }));
+  const auto data_dir = vesk::data_dir_from_home(home.c_str());
+  std::filesystem::create_directories(*data_dir);
+  std::ofstream(*data_dir + "/stories-sources.enabled")
+      << "01JBQ7ZK3V9W2X4Y5Z6A7B8C9D/01JBQ80000000000000000000A";
+  return data_dir;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  static vesk::EventLog events(open("/dev/null", O_WRONLY | O_CLOEXEC));
+  static const std::optional<std::string> data_dir = scratch_data_dir();
+  vesk::Session session{data_dir};
+  std::string response;
+  std::string_view input(reinterpret_cast<const char*>(data), size);
+  for (std::size_t end = 0; !input.empty(); input.remove_prefix(std::min(end + 1, input.size()))) {
+    end = std::min(input.find('\n'), input.size());
+    const std::string line = story_seeds::replace_invalid_utf8(input.substr(0, end));
+    const std::string_view text = story_seeds::trim_white_space(line);
+    if (text.empty()) continue;
+    const story_seeds::AgentId agent = session.agent;
+    vesk::handle_message(session, text, events, response);
+    const auto request = vesk::JsonValue::parse(text);
+    const bool modern =
+        request && request->at_pointer("/params/_meta/io.modelcontextprotocol~1protocolVersion");
+    FUZZ_CHECK(!modern || session.agent == agent);
+    if (response.empty()) continue;
+    const auto answer = vesk::JsonValue::parse(response);
+    FUZZ_CHECK(answer && answer->write() == response);
+    FUZZ_CHECK(answer->find("error") ? modern || !answer->at_pointer("/error/data")
+                                     : modern == !!answer->at_pointer("/result/resultType"));
+  }
+  return 0;
+}
