@@ -3,7 +3,7 @@
 // it must leave; README.md ("Transcripts") lists the directives. After every
 // case: no ".tmp" file, one new seed file per saved event, named by a seed id
 // and private to its owner; with a fault, exactly that call failed and no
-// descriptor on the data directory was left open; with a signal, it was sent.
+// descriptor on the data directory was left open; with a signal, it was raised.
 #pragma once
 
 #include <fcntl.h>
@@ -16,7 +16,6 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
-#include <functional>
 #include <map>
 #include <regex>
 #include <set>
@@ -154,9 +153,7 @@ class TranscriptRunner {
 
   // Runs the server, after the command in `argv`, to its end in a fresh home, with files
   // for its standard streams so that neither side can block the other.
-  // `while_running` is called every millisecond until it returns true.
-  void launch(std::vector<std::string> argv,
-              const std::function<bool(pid_t)>& while_running = nullptr) {
+  void launch(std::vector<std::string> argv) {
     fs::remove_all(scratch_);
     fs::copy(layout_, scratch_, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
     const std::string home = c_.home.empty() ? scratch_ : c_.home;
@@ -189,36 +186,25 @@ class TranscriptRunner {
     }
     close(orphan[1]);
     int status = 0;
-    bool done = !while_running;
     for (int waited_ms = 0; waitpid(pid, &status, WNOHANG) == 0; ++waited_ms) {
-      if (!done) done = while_running(pid);
       if (waited_ms == 30000) {
         ADD_FAILURE() << "still running after 30 s";
         kill(-pid, SIGKILL);
       }
       usleep(1000);
     }
-    EXPECT_TRUE(done) << "ended before it could be signalled";
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), c_.exit);
   }
 
-  // Under strace, which stretches the first call the signal names to half a
-  // second; the signal is sent to the server as soon as that call starts.
+  // Under strace, which raises the signal as the server enters the first call
+  // the case names, so that the call runs with the signal pending.
   void launch_with_signal() {
-    std::istringstream words(c_.signal);
-    std::string name, call;
-    words >> name >> call;
-    const int number = name == "TERM" ? SIGTERM : name == "INT" ? SIGINT : SIGHUP;
-    const std::string log = scratch_ + ".log";
+    const std::string name = c_.signal.substr(0, c_.signal.find(' ')),
+                      call = c_.signal.substr(name.size() + 1), log = scratch_ + ".log";
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // LeakSanitizer cannot run under a tracer
     launch({"strace", "-qq", "-o", log, "-e", "trace=" + call, "-e",
-            "inject=" + call + ":delay_enter=500000:when=1"},
-           [&](pid_t tracer) {
-             if (read_file(log).find(call + "(") == std::string::npos) return false;
-             const std::string server = read_file("/proc/" + std::to_string(tracer) + "/task/" +
-                                                  std::to_string(tracer) + "/children");
-             return kill(std::stoi(server), number) == 0;
-           });
+            "inject=" + call + ":signal=" + name + ":when=1"});
+    EXPECT_NE(read_file(log).find("--- SIG" + name), std::string::npos) << "no signal";
     fs::remove(log);
   }
 
