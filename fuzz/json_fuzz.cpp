@@ -3,20 +3,16 @@
 // a JSON writer of its own: any text put in a seed reads back unchanged.
 #include <cstddef>
 #include <cstdint>
-#include <cstdio>
 #include <optional>
 #include <string>
 #include <string_view>
 
+#include "fuzz_check.h"
 #include "lib/json_value.h"
 #include "story_seeds/seed.h"
 #include "story_seeds/text.h"
 
 using vesk::JsonValue;
-
-// A broken property must stop the run whatever the build type, so that
-// libFuzzer keeps the input and the replay test fails on it.
-#define FUZZ_CHECK(c) ((c) ? (void)0 : (std::fputs("broken: " #c "\n", stderr), __builtin_trap()))
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view text(reinterpret_cast<const char*>(data), size);

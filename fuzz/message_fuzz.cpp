@@ -6,16 +6,14 @@
 #include <stdlib.h>
 
 #include <cstdint>
-#include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <string>
 
+#include "fuzz_check.h"
 #include "lib/json_value.h"
 #include "lib/message_loop.h"
 #include "story_seeds/text.h"
-
-#define FUZZ_CHECK(c) ((c) ? (void)0 : (std::fputs("broken: " #c "\n", stderr), __builtin_trap()))
 
 // One per process, removed at exit; once its queue is full, saves meet a full queue.
 std::optional<std::string> scratch_data_dir() {

@@ -1,7 +1,6 @@
-// The built server end to end: every transcript in transcripts/, then each
-// system call on the save path failed once by strace (the binary has no test
-// hooks) in a session of two saves and a ping: the first save meets the fault,
-// the second shows the lock let go and the queue counted right.
+// Every transcript in transcripts/, then each system call on the save path
+// failed once by strace in a session of two saves and a ping: the first save
+// meets the fault, the second shows the lock let go and the queue counted.
 #include "transcript.h"
 
 namespace vesk_test {

@@ -1,9 +1,5 @@
-// Transcripts: the built server end to end, as data. Each case of a
-// transcript is one run of the server, from its set-up to the lines and files
-// it must leave; README.md ("Transcripts") lists the directives. After every
-// case: no ".tmp" file, one new seed file per saved event, named by a seed id
-// and private to its owner; with a fault, exactly that call failed and no
-// descriptor on the data directory was left open; with a signal, it was raised.
+// Transcripts: the built server end to end, as data; each case is one run of
+// it. README.md ("Transcripts") lists the directives and the checks after each.
 #pragma once
 
 #include <fcntl.h>

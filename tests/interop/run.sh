@@ -1,11 +1,8 @@
 #!/bin/sh
-# Holds sessions with a built server through real MCP clients: the official
-# SDK client of each era and the Inspector's command-line mode. CTest runs it
-# (label interop); by hand:
-#   tests/interop/run.sh build/vesk-desktop-mcp
-# The pinned packages are installed with `npm ci` when node_modules is missing
-# or older than the lock file. Without Node.js 20 or later, npm or the packages
-# it exits 77 (skipped), unless VESK_REQUIRE_INTEROP=1 makes that a failure.
+# Sessions with a built server held by real MCP clients, the pinned packages
+# installed by `npm ci` when missing or stale:  tests/interop/run.sh SERVER
+# Without Node.js 20 or later, npm or the packages it exits 77 (skipped),
+# unless VESK_REQUIRE_INTEROP=1 makes that a failure.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 binary=${1:?usage: run.sh SERVER_BINARY}
