@@ -32,6 +32,10 @@ if ldd "$binary" | grep simdjson; then
   echo "$binary needs a simdjson shared library" >&2
   exit 1
 fi
-answer=$(echo '{"id":1,"method":"ping"}' | "$binary" 2>/dev/null)
-[ "$answer" = '{"id":1,"jsonrpc":"2.0","result":{}}' ] || { echo "answered: $answer" >&2; exit 1; }
+# Where this simdjson differs from Debian's (it skips a byte-order mark and has
+# its own error for big integers), the answers must not.
+answer=$(printf '{"id":18446744073709551616,"method":"ping"}\n\357\273\277{"id":1}\n' | "$binary" 2>/dev/null)
+[ "$answer" = '{"id":1.8446744073709552e+19,"jsonrpc":"2.0","result":{}}
+{"error":{"code":-32700,"message":"Parse error"},"id":null,"jsonrpc":"2.0"}' ] ||
+  { echo "answered: $answer" >&2; exit 1; }
 echo "static link check: $binary needs no simdjson shared library"
