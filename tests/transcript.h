@@ -71,6 +71,10 @@ class TranscriptRunner {
 
   // Runs every case of `text`; `source` names it in failure messages.
   void run(const std::string& text, const std::string& source) {
+    if (std::regex_search(text, std::regex("\n(fault|signal) ")) &&
+        system("strace -V >/dev/null 2>&1") != 0) {
+      GTEST_SKIP() << "needs strace, which is Linux's and is not installed here";
+    }
     std::map<std::string, std::string> lets;
     for (const std::string& line : lines_of(text)) {
       if (line.empty() || line[0] == '#') continue;
@@ -94,9 +98,9 @@ class TranscriptRunner {
 
  private:
   struct Case {
-    std::string name, input, out, events, home;  // home: "" for the scratch one, or "none"
+    // home: "" for the scratch one, or "none"; signal: "SIGNAL CALL"
+    std::string name, input, out, events, home, signal;
     std::vector<std::string> args, seeds, fault;
-    std::string signal;      // "SIGNAL CALL"
     std::string streams[3];  // for each standard descriptor: "", "closed" or "broken"
     int exit = 0;
   };

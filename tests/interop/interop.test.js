@@ -48,9 +48,8 @@ test('a session of the official SDK client', async (t) => {
   assert.deepEqual((await client.listTools()).tools.map((tool) => tool.name), ['save_story_seed']);
   assert.deepEqual((await client.listPrompts()).prompts.map((prompt) => prompt.name), ['story-seed']);
   await client.getPrompt({ name: 'story-seed' }); // its schema checks the answer
-  const title = 'Cut the nightly import from 40 to 6 minutes';
-  const what_happened = 'The import wrote row by row; batching the writes made it finish in 6 minutes.';
-  assert.deepEqual(await client.callTool({ name: 'save_story_seed', arguments: { title, what_happened } }), SAVED);
+  const args = { title: 'Cut the nightly import from 40 to 6 minutes', what_happened: 'Writes are batched now.' };
+  assert.deepEqual(await client.callTool({ name: 'save_story_seed', arguments: args }), SAVED);
   assert.deepEqual(agents(), ['claude-code']);
 
   // The transport sends SIGTERM two seconds after closing standard input, so
