@@ -1,6 +1,6 @@
-// Every transcript in transcripts/, then each system call on the save path
-// failed once by strace in a session of two saves and a ping: the first save
-// meets the fault, the second shows the lock let go and the queue counted.
+// Every transcript in transcripts/; then, under strace, in sessions of two
+// saves and a ping, each system call on the save path failed once (the second
+// save shows the lock let go) and each stop signal raised during a save.
 #include "transcript.h"
 
 namespace vesk_test {
@@ -92,6 +92,29 @@ std::string transcript(const std::string& fault) {
   return kDefinitions + "let TEXT " + text + "\nlet ERROR " + (saved ? "false" : "true") +
          "\nlet FIRST " + first + "\nlet QUEUED " + (saved ? "2" : "1") + kSession + "fault " +
          call + "\n" + (saved ? "seed {{SEED}}\n" : "");
+}
+
+// SIGTERM, SIGINT or SIGHUP raised as the second save starts to flush its seed
+// file (the third fsync): that save is answered, then the signal ends the server.
+const std::string kStopped = R"(
+=== a stop signal during the second save
+marker
+> {"id":1,{{CALL}}
+> {"id":2,{{CALL}}
+> {"id":3,"method":"ping"}
+< {"id":1,"jsonrpc":"2.0","result":{"content":[{"text":"{{SAVED}}","type":"text"}],"isError":false}}
+< {"id":2,"jsonrpc":"2.0","result":{"content":[{"text":"{{SAVED}}","type":"text"}],"isError":false}}
+! save_story_seed outcome=saved queued=1
+! save_story_seed outcome=saved queued=2
+seed {{SEED}}
+signal {{SIGNAL}} fsync 3
+)";
+
+TEST(StopSignal, WaitsForTheSaveAndItsAnswer) {
+  for (const auto& [name, status] : {std::pair{"TERM", "143"}, {"INT", "130"}, {"HUP", "129"}}) {
+    const std::string signal = "let SIGNAL " + std::string(name) + kStopped + "exit " + status;
+    TranscriptRunner().run(kDefinitions + signal, name);
+  }
 }
 
 class FaultInjection : public ::testing::TestWithParam<std::string> {};

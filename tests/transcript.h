@@ -98,7 +98,7 @@ class TranscriptRunner {
 
  private:
   struct Case {
-    // home: "" for the scratch one, or "none"; signal: "SIGNAL CALL"
+    // home: "" for the scratch one, or "none"; signal: "SIGNAL CALL N"
     std::string name, input, out, events, home, signal;
     std::vector<std::string> args, seeds, fault;
     std::string streams[3];  // for each standard descriptor: "", "closed" or "broken"
@@ -196,14 +196,15 @@ class TranscriptRunner {
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), c_.exit);
   }
 
-  // Under strace, which raises the signal as the server enters the first call
-  // the case names, so that the call runs with the signal pending.
+  // Under strace, which raises the signal as the server enters the Nth call
+  // of the kind the case names, so that the call runs with the signal pending.
   void launch_with_signal() {
-    const std::string name = c_.signal.substr(0, c_.signal.find(' ')),
-                      call = c_.signal.substr(name.size() + 1), log = scratch_ + ".log";
+    std::istringstream words(c_.signal);
+    std::string name, call, nth, log = scratch_ + ".log";
+    words >> name >> call >> nth;
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // LeakSanitizer cannot run under a tracer
     launch({"strace", "-qq", "-o", log, "-e", "trace=" + call, "-e",
-            "inject=" + call + ":signal=" + name + ":when=1"});
+            "inject=" + call + ":signal=" + name + ":when=" + nth});
     EXPECT_NE(read_file(log).find("--- SIG" + name), std::string::npos) << "no signal";
     fs::remove(log);
   }
