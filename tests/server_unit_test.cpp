@@ -42,7 +42,8 @@ TEST(Json, ParsesStrictlyAndWritesCompactly) {
        {R"( {"b" : 1, "a" : [true, false, null]} )", R"({"a":1,"a":2})",
         R"({"ab":1,"a":2,"B":3,"é":4,"b":5})", "[1.50, 100.0, -0.0, 1e300, 5e-324, -0]",
         "[9223372036854775807, -9223372036854775808, 18446744073709551615]",
-        R"(["\/\u00e9\ud83d\ude00\u007f", "\u0000\u001F\u0008\u000c"])", "\t\r\n 7 \t\r\n"}) {
+        R"(["\/\u00e9\ud83d\ude00\u007f", "\u0000\u001F\u0008\u000c\t\n\r\"\\"])",
+        "\t\r\n 7 \t\r\n"}) {
     const auto value = JsonValue::parse(text);
     written += (value ? value->write() : "-") + "\n";
     EXPECT_TRUE(!value || JsonValue::parse(value->write()) == value) << text;
@@ -51,7 +52,7 @@ TEST(Json, ParsesStrictlyAndWritesCompactly) {
             "{\"a\":[true,false,null],\"b\":1}\n{\"a\":2}\n"
             "{\"B\":3,\"a\":2,\"ab\":1,\"b\":5,\"é\":4}\n[1.5,100.0,-0.0,1e+300,5e-324,0]\n"
             "[9223372036854775807,-9223372036854775808,18446744073709551615]\n"
-            "[\"/é😀\x7f\",\"\\u0000\\u001f\\b\\f\"]\n7\n");
+            "[\"/é😀\x7f\",\"\\u0000\\u001f\\b\\f\\t\\n\\r\\\"\\\\\"]\n7\n");
   EXPECT_EQ(JsonValue::parse("9223372036854775807")->type(), JsonValue::Type::Integer);
   EXPECT_EQ(JsonValue::parse("9223372036854775808")->type(), JsonValue::Type::Unsigned);
   EXPECT_EQ(JsonValue::parse("18446744073709551616")->type(), JsonValue::Type::Double);

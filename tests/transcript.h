@@ -12,9 +12,9 @@
 #include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <map>
 #include <regex>
-#include <set>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -39,6 +39,7 @@ inline std::vector<std::string> lines_of(const std::string& text) {
   return lines;
 }
 
+// `\xHH` is a byte, `{{NAME}}` a let's text and `{{TEXT*N}}` TEXT N times.
 inline std::string expand(std::string_view line, const std::map<std::string, std::string>& lets) {
   std::string out;
   for (std::size_t i = 0; i < line.size();) {
@@ -98,15 +99,14 @@ class TranscriptRunner {
 
  private:
   struct Case {
-    // home: "" for the scratch one, or "none"; signal: "SIGNAL CALL N"
-    std::string name, input, out, events, home, signal;
-    std::vector<std::string> args, seeds, fault;
-    std::string streams[3];  // for each standard descriptor: "", "closed" or "broken"
+    std::string name, input, out, events, home, stdout_, stderr_;
+    std::vector<std::string> args, seeds, fault, signal;
     int exit = 0;
   };
 
   void add(const std::string& word, const std::string& rest) {
-    std::istringstream words(rest);
+    std::istringstream words_in(rest);
+    const std::vector<std::string> words{std::istream_iterator<std::string>(words_in), {}};
     const std::string data_dir = layout_ + kDataDir, queue = data_dir + kQueue;
     const std::string path = data_dir + "/" + rest.substr(0, rest.find(' '));
     if (word == ">" || word == ">~") {
@@ -122,16 +122,12 @@ class TranscriptRunner {
     } else if (word == "home") {
       c_.home = rest;
     } else if (word == "args") {
-      for (std::string arg; words >> arg;)
+      for (const std::string& arg : words)
         c_.args.push_back(arg == "''" ? "" : arg);
-    } else if (word == "fault") {
-      for (std::string part; words >> part;)
-        c_.fault.push_back(part);
-      if (c_.fault.size() != 4) ADD_FAILURE() << c_.name << ": a fault needs CALL N ERROR RE";
-    } else if (word == "signal") {
-      c_.signal = rest;
-    } else if (word == "stdin" || word == "stdout" || word == "stderr") {
-      c_.streams[word == "stdin" ? 0 : word == "stdout" ? 1 : 2] = rest;
+    } else if (word == "fault" || word == "signal") {
+      (word == "fault" ? c_.fault : c_.signal) = words;
+    } else if (word == "stdout" || word == "stderr") {
+      (word == "stdout" ? c_.stdout_ : c_.stderr_) = rest;
     } else if (word == "marker") {
       std::ofstream(data_dir + "/stories-sources.enabled")
           << (rest.empty() ? kQueueKey + "\n" : rest);
@@ -145,7 +141,7 @@ class TranscriptRunner {
     } else if (word == "file") {
       std::ofstream(path) << "x";
     } else if (word == "link") {
-      fs::create_directory_symlink(rest.substr(rest.find(' ') + 1), path);
+      fs::create_directory_symlink(words.at(1), path);
     } else {
       ADD_FAILURE() << c_.name << ": unknown directive " << word;
     }
@@ -156,27 +152,28 @@ class TranscriptRunner {
   void launch(std::vector<std::string> argv) {
     fs::remove_all(scratch_);
     fs::copy(layout_, scratch_, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
-    const std::string home = c_.home.empty() ? scratch_ : c_.home;
     argv.push_back(VESK_BINARY_PATH);
     argv.insert(argv.end(), c_.args.begin(), c_.args.end());
     std::ofstream(scratch_ + "/0", std::ios::binary) << c_.input;
-    int orphan[2];
-    EXPECT_EQ(pipe(orphan), 0);
+    int orphan[2];  // a pipe whose reader is gone
+    ASSERT_EQ(pipe(orphan), 0);
     close(orphan[0]);
     const pid_t pid = fork();
     if (pid == 0) {
       setpgid(0, 0);  // a group of its own, so that a hung run ends with all it started
+      const std::string* streams[] = {nullptr, &c_.stdout_, &c_.stderr_};
       for (int fd : {0, 1, 2}) {
-        const int flags = fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
         const std::string path = scratch_ + "/" + std::to_string(fd);
-        const int stream = c_.streams[fd] == "broken" ? orphan[1]
-                           : c_.streams[fd] == "closed"
-                               ? -1
-                               : open(path.c_str(), flags | O_CLOEXEC, 0600);
+        const int flags = fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
+        const std::string how = fd == 0 ? "" : *streams[fd];
+        const int stream = how == "broken"   ? orphan[1]
+                           : how == "closed" ? -1
+                                             : open(path.c_str(), flags | O_CLOEXEC, 0600);
         stream < 0 ? close(fd) : dup2(stream, fd);
       }
       close(orphan[1]);
-      home == "none" ? unsetenv("HOME") : setenv("HOME", home.c_str(), 1);
+      c_.home == "none" ? unsetenv("HOME")
+                        : setenv("HOME", (c_.home.empty() ? scratch_ : c_.home).c_str(), 1);
       std::vector<char*> pointers;
       for (const std::string& arg : argv)
         pointers.push_back(const_cast<char*>(arg.c_str()));
@@ -196,53 +193,44 @@ class TranscriptRunner {
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), c_.exit);
   }
 
-  // Under strace, which raises the signal as the server enters the Nth call
-  // of the kind the case names, so that the call runs with the signal pending.
-  void launch_with_signal() {
-    std::istringstream words(c_.signal);
-    std::string name, call, nth, log = scratch_ + ".log";
-    words >> name >> call >> nth;
+  // Under strace, tracing `call` and injecting `inject` if any; returns the trace.
+  std::string traced(const std::string& call, const std::string& inject) {
+    const std::string log = scratch_ + ".log";
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // LeakSanitizer cannot run under a tracer
-    launch({"strace", "-qq", "-o", log, "-e", "trace=" + call, "-e",
-            "inject=" + call + ":signal=" + name + ":when=" + nth});
-    EXPECT_NE(read_file(log).find("--- SIG" + name), std::string::npos) << "no signal";
-    fs::remove(log);
+    std::vector<std::string> strace{"strace", "-qq", "-y", "-o", log, "-e", "trace=" + call};
+    if (!inject.empty()) strace.insert(strace.end(), {"-e", "inject=" + inject});
+    launch(strace);
+    return read_file(log);
   }
 
-  // Under strace, failing the call the fault names. A first run without the
-  // fault finds the number of that call among all calls of its kind.
+  // The signal is raised as the server enters the Nth call of its kind, so that
+  // the call runs with the signal pending.
+  void launch_with_signal() {
+    const std::string& call = c_.signal.at(1);
+    const std::string trace =
+        traced(call, call + ":signal=" + c_.signal[0] + ":when=" + c_.signal.at(2));
+    EXPECT_NE(trace.find("--- SIG" + c_.signal[0]), std::string::npos) << "no signal";
+  }
+
+  // A first run without the fault finds the number of the call it names among
+  // all calls of its kind.
   void launch_with_fault() {
-    const std::string call = c_.fault[0], error = c_.fault[2], log = scratch_ + ".log";
-    const int nth = std::stoi(c_.fault[1]);
-    const std::regex where(c_.fault[3]);
-    setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // LeakSanitizer cannot run under a tracer
-    launch({"strace", "-qq", "-y", "-o", log, "-e", "trace=" + call});
+    const std::string call = c_.fault.at(0), error = c_.fault.at(2);
+    const int nth = std::stoi(c_.fault.at(1));
+    const std::regex where(c_.fault.at(3));
     int number = 0, matched = 0;
-    for (const std::string& line : lines_of(read_file(log))) {
+    for (const std::string& line : lines_of(traced(call, ""))) {
       ++number;
       if (std::regex_search(line, where) && ++matched == nth) break;
     }
     EXPECT_EQ(matched, nth) << "no such call";
     const std::string injection = call + ":" + (error.starts_with("retval") ? "" : "error=") +
                                   error + ":when=" + std::to_string(number);
-    launch({"strace", "-qq", "-y", "-o", log, "-e", "trace=" + call + ",openat,close", "-e",
-            "inject=" + injection});
-    std::set<std::string> open_fds;
-    const std::regex opened(R"(^openat\(.*team\.vesk\.desktop.* = (\d+)<)"),
-        closed(R"(^close\((\d+)<)");
-    std::smatch match;
-    matched = 0;
-    for (const std::string& line : lines_of(read_file(log))) {
-      if (line.ends_with("(INJECTED)")) {
-        ++matched;
-        EXPECT_TRUE(std::regex_search(line, where)) << line;
-      }
-      if (std::regex_search(line, match, opened)) open_fds.insert(match[1]);
-      if (std::regex_search(line, match, closed)) open_fds.erase(match[1]);
-    }
-    EXPECT_EQ(matched, 1) << "calls failed";
-    EXPECT_EQ(open_fds, std::set<std::string>()) << "descriptors left open";
-    fs::remove(log);
+    std::vector<std::string> failed;
+    for (const std::string& line : lines_of(traced(call, injection)))
+      if (line.ends_with("(INJECTED)")) failed.push_back(line);
+    EXPECT_EQ(failed.size(), 1u) << "calls failed";
+    EXPECT_TRUE(failed.empty() || std::regex_search(failed[0], where)) << failed[0];
   }
 
   void finish_case() {
@@ -257,9 +245,14 @@ class TranscriptRunner {
     const bool serving = c_.args.empty();
     const std::string events = (serving ? "vesk-desktop-mcp: ready\n" : "") + c_.events +
                                (serving && c_.exit == 0 ? "vesk-desktop-mcp: closed\n" : "");
-    EXPECT_EQ(read_file(scratch_ + "/1"), c_.streams[1].empty() ? c_.out : "");
-    EXPECT_EQ(read_file(scratch_ + "/2"), c_.streams[2].empty() ? events : "");
+    EXPECT_EQ(read_file(scratch_ + "/1"), c_.stdout_.empty() ? c_.out : "");
+    EXPECT_EQ(read_file(scratch_ + "/2"), c_.stderr_.empty() ? events : "");
 
+    // The server's own files are its owner's only.
+    const fs::perms private_file = fs::perms::owner_read | fs::perms::owner_write;
+    const std::string lock = scratch_ + kDataDir + "/stories-sources.lock";
+    EXPECT_EQ(fs::is_regular_file(lock) ? fs::status(lock).permissions() : private_file,
+              private_file);
     std::vector<std::string> seeds;
     for (const auto& entry : fs::recursive_directory_iterator(scratch_)) {
       const std::string name = entry.path().filename().string();
@@ -267,7 +260,7 @@ class TranscriptRunner {
       if (entry.path().parent_path() != scratch_ + kDataDir + kQueue) continue;
       if (read_file(entry.path()) == "{}") continue;  // queued before the run
       EXPECT_TRUE(std::regex_match(name, std::regex("[0-7][0-9A-HJKMNP-TV-Z]{25}\\.json"))) << name;
-      EXPECT_EQ(entry.status().permissions(), fs::perms::owner_read | fs::perms::owner_write);
+      EXPECT_EQ(entry.status().permissions(), private_file);
       seeds.push_back(std::regex_replace(read_file(entry.path()),
                                          std::regex("\\d{4}-\\d\\d-\\d\\dT\\d\\d:\\d\\d:\\d\\dZ"),
                                          "TIME"));
