@@ -31,8 +31,8 @@ test-sanitize:
 	@cmake --build --preset sanitize -j
 	@ctest --preset sanitize -j2
 
-# Every fuzz target for FUZZ_SECONDS; fails on any finding (copied to
-# fuzz/regressions/, which the normal tests replay).
+# The fuzz target for FUZZ_SECONDS; fails on any finding (copied to
+# fuzz/regressions/, which every later run replays).
 fuzz:
 	@scripts/install-deps.sh --fuzz
 	@cmake --preset fuzz $(CMAKE_FLAGS) >/dev/null

@@ -1,8 +1,8 @@
 #!/bin/sh
 # Runs the fuzz target for a while:
 #   fuzz/run.sh [build dir, build-fuzz] [seconds, FUZZ_SECONDS or 60]
-# Findings are copied to fuzz/regressions/message/, which every test build
-# replays from then on, and make the script fail.
+# Findings are copied to fuzz/regressions/message/, which every later run
+# replays first, and make the script fail.
 set -eu
 root=$(cd "$(dirname "$0")/.." && pwd)
 build=$(cd "${1:-$root/build-fuzz}" && pwd)

@@ -122,8 +122,7 @@ class TranscriptRunner {
     } else if (word == "home") {
       c_.home = rest;
     } else if (word == "args") {
-      for (const std::string& arg : words)
-        c_.args.push_back(arg == "''" ? "" : arg);
+      c_.args = words;
     } else if (word == "fault" || word == "signal") {
       (word == "fault" ? c_.fault : c_.signal) = words;
     } else if (word == "stdout" || word == "stderr") {
@@ -138,8 +137,6 @@ class TranscriptRunner {
             << "{}";
     } else if (word == "dir") {
       fs::create_directories(path);
-    } else if (word == "file") {
-      std::ofstream(path) << "x";
     } else if (word == "link") {
       fs::create_directory_symlink(words.at(1), path);
     } else {
@@ -172,8 +169,7 @@ class TranscriptRunner {
         stream < 0 ? close(fd) : dup2(stream, fd);
       }
       close(orphan[1]);
-      c_.home == "none" ? unsetenv("HOME")
-                        : setenv("HOME", (c_.home.empty() ? scratch_ : c_.home).c_str(), 1);
+      setenv("HOME", (c_.home.empty() ? scratch_ : c_.home).c_str(), 1);
       std::vector<char*> pointers;
       for (const std::string& arg : argv)
         pointers.push_back(const_cast<char*>(arg.c_str()));
