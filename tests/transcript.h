@@ -2,8 +2,6 @@
 // it. README.md ("Transcripts") lists the directives and the checks after each.
 #pragma once
 
-#include <fcntl.h>
-#include <signal.h>
 #include <stdlib.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -99,8 +97,8 @@ class TranscriptRunner {
 
  private:
   struct Case {
-    std::string name, input, out, events, home, stdout_, stderr_;
-    std::vector<std::string> args, seeds, fault, signal;
+    std::string name, input, out, events, home, args, stdout_, stderr_;
+    std::vector<std::string> seeds, fault, signal;
     int exit = 0;
   };
 
@@ -122,7 +120,7 @@ class TranscriptRunner {
     } else if (word == "home") {
       c_.home = rest;
     } else if (word == "args") {
-      c_.args = words;
+      c_.args = " " + rest;
     } else if (word == "fault" || word == "signal") {
       (word == "fault" ? c_.fault : c_.signal) = words;
     } else if (word == "stdout" || word == "stderr") {
@@ -144,48 +142,26 @@ class TranscriptRunner {
     }
   }
 
-  // Runs the server, after the command in `argv`, to its end in a fresh home, with files
+  // Runs the server, after the command in `prefix`, to its end in a fresh home, with files
   // for its standard streams so that neither side can block the other.
-  void launch(std::vector<std::string> argv) {
+  void launch(const std::string& prefix = "") {
     fs::remove_all(scratch_);
     fs::copy(layout_, scratch_, fs::copy_options::recursive | fs::copy_options::copy_symlinks);
-    argv.push_back(VESK_BINARY_PATH);
-    argv.insert(argv.end(), c_.args.begin(), c_.args.end());
     std::ofstream(scratch_ + "/0", std::ios::binary) << c_.input;
     int orphan[2];  // a pipe whose reader is gone
     ASSERT_EQ(pipe(orphan), 0);
     close(orphan[0]);
-    const pid_t pid = fork();
-    if (pid == 0) {
-      setpgid(0, 0);  // a group of its own, so that a hung run ends with all it started
-      const std::string* streams[] = {nullptr, &c_.stdout_, &c_.stderr_};
-      for (int fd : {0, 1, 2}) {
-        const std::string path = scratch_ + "/" + std::to_string(fd);
-        const int flags = fd == 0 ? O_RDONLY : O_WRONLY | O_CREAT | O_TRUNC;
-        const std::string how = fd == 0 ? "" : *streams[fd];
-        const int stream = how == "broken"   ? orphan[1]
-                           : how == "closed" ? -1
-                                             : open(path.c_str(), flags | O_CLOEXEC, 0600);
-        stream < 0 ? close(fd) : dup2(stream, fd);
-      }
-      close(orphan[1]);
-      setenv("HOME", (c_.home.empty() ? scratch_ : c_.home).c_str(), 1);
-      std::vector<char*> pointers;
-      for (const std::string& arg : argv)
-        pointers.push_back(const_cast<char*>(arg.c_str()));
-      pointers.push_back(nullptr);
-      execvp(pointers[0], pointers.data());
-      _exit(127);
+    const std::string home = c_.home.empty() ? scratch_ : c_.home;
+    std::string command = "HOME='" + home + "' exec " + prefix + "'" VESK_BINARY_PATH "'" +
+                          c_.args + " <'" + scratch_ + "/0'";
+    for (const auto& [fd, how] : {std::pair{"1", c_.stdout_}, {"2", c_.stderr_}}) {
+      command += std::string(" ") + fd +
+                 (how == "closed"   ? ">&-"
+                  : how == "broken" ? ">&" + std::to_string(orphan[1])
+                                    : ">'" + scratch_ + "/" + fd + "'");
     }
+    const int status = system(command.c_str());
     close(orphan[1]);
-    int status = 0;
-    for (int waited_ms = 0; waitpid(pid, &status, WNOHANG) == 0; ++waited_ms) {
-      if (waited_ms == 30000) {
-        ADD_FAILURE() << "still running after 30 s";
-        kill(-pid, SIGKILL);
-      }
-      usleep(1000);
-    }
     EXPECT_EQ(WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), c_.exit);
   }
 
@@ -193,9 +169,8 @@ class TranscriptRunner {
   std::string traced(const std::string& call, const std::string& inject) {
     const std::string log = scratch_ + ".log";
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // LeakSanitizer cannot run under a tracer
-    std::vector<std::string> strace{"strace", "-qq", "-y", "-o", log, "-e", "trace=" + call};
-    if (!inject.empty()) strace.insert(strace.end(), {"-e", "inject=" + inject});
-    launch(strace);
+    launch("strace -qq -y -o " + log + " -e trace=" + call +
+           (inject.empty() ? "" : " -e inject=" + inject) + " ");
     return read_file(log);
   }
 
@@ -236,7 +211,7 @@ class TranscriptRunner {
     } else if (!c_.signal.empty()) {
       launch_with_signal();
     } else {
-      launch({});
+      launch();
     }
     const bool serving = c_.args.empty();
     const std::string events = (serving ? "vesk-desktop-mcp: ready\n" : "") + c_.events +
