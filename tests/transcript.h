@@ -152,8 +152,8 @@ class TranscriptRunner {
     ASSERT_EQ(pipe(orphan), 0);
     close(orphan[0]);
     const std::string home = c_.home.empty() ? scratch_ : c_.home;
-    std::string command = "HOME='" + home + "' exec " + prefix + "'" VESK_BINARY_PATH "'" +
-                          c_.args + " <'" + scratch_ + "/0'";
+    std::string command = (home == "none" ? "unset HOME; exec " : "HOME='" + home + "' exec ") +
+                          prefix + "'" VESK_BINARY_PATH "'" + c_.args + " <'" + scratch_ + "/0'";
     for (const auto& [fd, how] : {std::pair{"1", c_.stdout_}, {"2", c_.stderr_}}) {
       command += std::string(" ") + fd +
                  (how == "closed"   ? ">&-"
