@@ -31,6 +31,7 @@ const std::string kFaults[] = {
     R"(chmod 1 EDQUOT desktop" | outcome=failed kind=QuotaExceeded)",
     R"(openat 1 EROFS lock" | outcome=failed kind=ReadOnlyFilesystem)",
     R"(flock 1 EIO LOCK_EX | outcome=failed kind=InputOutputError)",
+    R"(openat 1 EIO 0A" | outcome=failed kind=InputOutputError)",
     R"(newfstatat 1 EIO 0A> | outcome=failed kind=InputOutputError)",
     R"(getdents64 1 EIO 0A> | outcome=failed kind=InputOutputError)",
     R"(write 1 retval=0 tmp> | outcome=failed kind=WriteZero)",
