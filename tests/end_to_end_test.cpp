@@ -25,23 +25,30 @@ INSTANTIATE_TEST_SUITE_P(Files, Transcript, ::testing::ValuesIn(transcript_names
 
 // "SYSCALL N ERROR REGEX | what the first save logs after save_story_seed"
 const std::string kFaults[] = {
-    // A call the save cannot do without: one of each kind, and each step
-    // after the folders' own, which are one function for every folder.
+    // A call the save cannot do without. Each folder of the queue goes through
+    // the same steps as the innermost, 0A; only the data folder needs a chmod.
     R"(mkdir 1 ENOSPC desktop" | outcome=failed kind=StorageFull)",
+    R"(newfstatat 2 EIO desktop" | outcome=failed kind=InputOutputError)",
     R"(chmod 1 EDQUOT desktop" | outcome=failed kind=QuotaExceeded)",
     R"(openat 1 EROFS lock" | outcome=failed kind=ReadOnlyFilesystem)",
     R"(flock 1 EIO LOCK_EX | outcome=failed kind=InputOutputError)",
+    R"(mkdir 1 EROFS 0A" | outcome=failed kind=ReadOnlyFilesystem)",
+    R"(newfstatat 1 EIO 0A" | outcome=failed kind=InputOutputError)",
     R"(openat 1 EIO 0A" | outcome=failed kind=InputOutputError)",
     R"(newfstatat 1 EIO 0A> | outcome=failed kind=InputOutputError)",
     R"(getdents64 1 EIO 0A> | outcome=failed kind=InputOutputError)",
+    R"(openat 1 ENOSPC tmp" | outcome=failed kind=StorageFull)",
+    R"(write 1 EDQUOT tmp> | outcome=failed kind=QuotaExceeded)",
     R"(write 1 retval=0 tmp> | outcome=failed kind=WriteZero)",
     R"(fsync 1 EIO tmp> | outcome=failed kind=InputOutputError)",
     R"(rename 1 EROFS tmp" | outcome=failed kind=ReadOnlyFilesystem)",
     // stat only decides whether mkdir's EEXIST stands; the EEXIST is reported.
     R"(newfstatat 1 EIO desktop" | outcome=failed kind=AlreadyExists)",
     // Failures the save retries, gets past, or takes as saving switched off.
+    R"(flock 1 EINTR LOCK_EX | outcome=saved queued=1)",
     R"(flock 1 EIO LOCK_UN | outcome=saved queued=1)",
     R"(close 1 EIO lock> | outcome=saved queued=1)",
+    R"(chmod 1 EINTR desktop" | outcome=saved queued=1)",
     R"(newfstatat 1 EIO json" | outcome=saved queued=1)",
     R"(unlink 1 EIO tmp" | outcome=saved queued=1)",
     R"(write 1 EINTR tmp> | outcome=saved queued=1)",
@@ -50,6 +57,8 @@ const std::string kFaults[] = {
     R"(fsync 1 EIO 0A> | outcome=saved queued=1)",
     R"(openat 3 EIO 0A" | outcome=saved queued=0)",
     R"(read 1 EIO enabled> | outcome=off)",
+    R"(newfstatat 1 EIO enabled> | outcome=off)",
+    R"(newfstatat 2 EIO enabled" | outcome=off)",
 };
 
 // The session every fault meets; the lines that differ go between the two.
