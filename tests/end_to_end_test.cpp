@@ -1,6 +1,6 @@
 // Every transcript in transcripts/; then, under strace, in sessions of two
-// saves and a ping, a system call on the save path failed (the second save
-// shows the lock let go), and each stop signal raised during a save.
+// saves and a ping, each system call on the save path failed once (the second
+// save shows the lock let go) and each stop signal raised during a save.
 #include "transcript.h"
 
 namespace vesk_test {
