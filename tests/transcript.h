@@ -133,6 +133,8 @@ class TranscriptRunner {
       for (int i = std::stoi(rest); i > 0; --i)
         std::ofstream(queue + "/" + std::string(22, '0') + std::to_string(1000 + i) + ".json")
             << "{}";
+    } else if (word == "file") {
+      std::ofstream(path) << "x";
     } else if (word == "dir") {
       fs::create_directories(path);
     } else if (word == "link") {
