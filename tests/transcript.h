@@ -173,7 +173,9 @@ class TranscriptRunner {
     setenv("ASAN_OPTIONS", "detect_leaks=0", 1);  // LeakSanitizer cannot run under a tracer
     launch("strace -qq -y -o " + log + " -e trace=" + call +
            (inject.empty() ? "" : " -e inject=" + inject) + " ");
-    return read_file(log);
+    const std::string trace = read_file(log);
+    fs::remove(log);
+    return trace;
   }
 
   // The signal is raised as the server enters the Nth call of its kind, so that
