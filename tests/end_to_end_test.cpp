@@ -1,6 +1,7 @@
 // Every transcript in transcripts/; then, under strace, in sessions of two
 // saves and a ping, each system call on the save path failed once (the second
-// save shows the lock let go) and each stop signal raised during a save.
+// save shows the lock let go) and each stop signal raised during a save or
+// its wait for the lock.
 #include "transcript.h"
 
 namespace vesk_test {
@@ -120,6 +121,19 @@ TEST(StopSignal, WaitsForTheSaveAndItsAnswer) {
         std::string("signal ") + name + " fsync " + fsync + "\nexit " + status;
     TranscriptRunner().run(kDefinitions + kStopped + second + signal, name);
   }
+}
+
+// Before the lock is held nothing has been written, and the wait for it has no
+// bound: there a stop signal ends the server at once.
+TEST(StopSignal, EndsAWaitForTheLock) {
+  TranscriptRunner().run(kDefinitions + R"(
+=== a stop signal while a save waits for the lock
+marker
+> {"id":1,{{CALL}}
+signal TERM flock 1
+exit 143
+)",
+                         "lock");
 }
 
 class FaultInjection : public ::testing::TestWithParam<std::string> {};

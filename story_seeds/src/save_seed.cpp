@@ -86,7 +86,8 @@ std::string queue_dir(const std::string& data_dir, const QueueKey& key) {
   return join_path(join_path(join_path(data_dir, kQueueRootName), key.outer), key.inner);
 }
 
-SaveOutcome save_seed(const std::string& data_dir, const QueueKey& key, const SeedDraft& seed) {
+SaveOutcome save_seed(const std::string& data_dir, const QueueKey& key, const SeedDraft& seed,
+                      const std::function<void()>& once_locked) {
   if (auto invalid = validate_seed(seed)) return Invalid{std::move(*invalid)};
   const std::string bytes = serialize_seed(seed);
   if (bytes.size() > kMaxSeedBytes) return Invalid{SeedValidationError::too_large()};
@@ -95,6 +96,7 @@ SaveOutcome save_seed(const std::string& data_dir, const QueueKey& key, const Se
   SaveOutcome outcome = [&]() -> SaveOutcome {
     auto lock = QueueLock::acquire(join_path(data_dir, kLockFileName));
     if (!lock.ok()) return Failed{lock.error()};
+    if (once_locked) once_locked();
     return save_locked(data_dir, key, bytes);
   }();  // the lock is let go here
   // The rename has to be on disk before the save is reported, not before the

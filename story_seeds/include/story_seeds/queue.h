@@ -9,6 +9,7 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -74,8 +75,10 @@ IoStatus write_file_atomically(const std::string& path, std::string_view bytes,
                                DirectoryFlush flush = DirectoryFlush::BeforeReturn);
 
 // Validates, serialises and stores `seed` in the queue of `key`, under the
-// queue lock. Blocks while another process holds the lock. Adds either the
-// whole seed file or nothing.
-SaveOutcome save_seed(const std::string& data_dir, const QueueKey& key, const SeedDraft& seed);
+// queue lock. Blocks while another process holds the lock; `once_locked`, when
+// given, runs as soon as the lock is held, before anything under it is read
+// or written. Adds either the whole seed file or nothing.
+SaveOutcome save_seed(const std::string& data_dir, const QueueKey& key, const SeedDraft& seed,
+                      const std::function<void()>& once_locked = {});
 
 }  // namespace story_seeds
