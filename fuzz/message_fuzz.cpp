@@ -17,6 +17,7 @@
 #include "fuzz_check.h"
 #include "lib/json_value.h"
 #include "lib/message_loop.h"
+#include "lib/stop_signals.h"
 #include "story_seeds/seed.h"
 #include "story_seeds/text.h"
 
@@ -59,6 +60,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (text.empty()) continue;
     const story_seeds::AgentId agent = session.agent;
     vesk::handle_message(session, text, events, response);
+    vesk::release_stop_signals();  // as the message loop does, so Ctrl-C still stops the run
     const auto request = JsonValue::parse(text);
     const bool modern =
         request && request->at_pointer("/params/_meta/io.modelcontextprotocol~1protocolVersion");
