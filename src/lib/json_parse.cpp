@@ -70,10 +70,11 @@ bool build(element value, int depth, JsonValue& out) {
 
 simdjson::dom::parser make_parser() {
   simdjson::dom::parser parser;
-  // simdjson counts a scalar inside the innermost container as a level of its
-  // own, so it gets one level more than our limit on containers. Should this
-  // allocation fail, the first parse tries again, and `build` still enforces
-  // the limit.
+  // `build` alone enforces the nesting limit; simdjson's own depth only must
+  // not refuse what `build` takes. simdjson counts a scalar as a level of its
+  // own, so 127 containers around a scalar need a depth of 128, which also
+  // lets 128 empty containers through to `build`. Should this allocation
+  // fail, the first parse tries again.
   [[maybe_unused]] const simdjson::error_code status =
       parser.allocate(4096, JsonValue::kMaxDepth + 1);
   return parser;
