@@ -3,7 +3,8 @@
 #   scripts/install-deps.sh            compiler, CMake, JSON libraries, GoogleTest
 #                                      (and strace on Linux, for the fault tests)
 #   scripts/install-deps.sh --fuzz     also Clang with its sanitizer and libFuzzer runtimes
-#   scripts/install-deps.sh --interop  also Node.js and npm (for the client interop tests)
+#   scripts/install-deps.sh --interop  also Node.js 20 or later and npm (for the
+#                                      client interop tests)
 set -eu
 
 want_fuzz=0
@@ -19,32 +20,60 @@ for arg in "$@"; do
   esac
 done
 
+# Tools count by what is on the PATH, whoever installed them.
+have_cmake() {  # 3.25 or later
+  version=$(cmake --version 2>/dev/null | sed -n 's/^cmake version \([0-9]*\)\.\([0-9]*\).*/\1 \2/p')
+  [ -n "$version" ] || return 1
+  major=${version% *}
+  minor=${version#* }
+  [ "$major" -gt 3 ] || { [ "$major" -eq 3 ] && [ "$minor" -ge 25 ]; }
+}
+
+have_node() {  # Node.js 20 or later, with npm
+  major=$(node -p 'process.versions.node.split(".")[0]' 2>/dev/null) &&
+    [ "$major" -ge 20 ] && command -v npm >/dev/null 2>&1
+}
+
 install_debian() {
   packages="cmake make g++ libsimdjson-dev nlohmann-json3-dev libgtest-dev strace"
   if [ "$want_fuzz" = 1 ]; then packages="$packages clang libclang-rt-14-dev"; fi
-  if [ "$want_interop" = 1 ] && ! command -v node >/dev/null; then
-    packages="$packages nodejs npm"
+  node_from_npm=0
+  if [ "$want_interop" = 1 ] && ! have_node; then
+    # Debian 12's Node.js is 18; its npm fetches 20 from the npm registry.
+    if ! command -v npm >/dev/null; then packages="$packages nodejs npm"; fi
+    node_from_npm=1
   fi
   missing=""
   for package in $packages; do
     dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed' ||
       missing="$missing $package"
   done
-  if [ -z "$missing" ]; then return 0; fi
+  if [ -z "$missing" ] && [ "$node_from_npm" = 0 ]; then return 0; fi
   if [ "$(id -u)" = 0 ]; then
     sudo=""
   elif command -v sudo >/dev/null; then
     sudo=sudo
   else
-    echo "Missing packages:$missing" >&2
-    echo "Install them as root: apt-get install$missing" >&2
+    if [ -n "$missing" ]; then
+      echo "Missing packages:$missing" >&2
+      echo "Install them as root: apt-get install$missing" >&2
+    fi
+    if [ "$node_from_npm" = 1 ]; then
+      echo "Missing Node.js 20; install it as root: npm install --global node@20" >&2
+    fi
     exit 1
   fi
-  echo "Installing:$missing"
-  $sudo apt-get update -qq
-  # shellcheck disable=SC2086 # one word per package
-  DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
-    $missing >/dev/null
+  if [ -n "$missing" ]; then
+    echo "Installing:$missing"
+    $sudo apt-get update -qq
+    # shellcheck disable=SC2086 # one word per package
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends \
+      $missing >/dev/null
+  fi
+  if [ "$node_from_npm" = 1 ]; then
+    echo "Installing: Node.js 20 from the npm registry"
+    $sudo npm install --global --no-audit --no-fund --silent node@20
+  fi
 }
 
 install_macos() {
@@ -56,13 +85,14 @@ install_macos() {
     echo "First install Homebrew (see https://brew.sh), then run this again." >&2
     exit 1
   fi
-  formulae="cmake simdjson nlohmann-json googletest"
+  formulae="simdjson nlohmann-json googletest"
   if [ "$want_fuzz" = 1 ]; then formulae="$formulae llvm"; fi
-  if [ "$want_interop" = 1 ]; then formulae="$formulae node"; fi
   missing=""
   for formula in $formulae; do
     brew list --formula "$formula" >/dev/null 2>&1 || missing="$missing $formula"
   done
+  if ! have_cmake; then missing="$missing cmake"; fi
+  if [ "$want_interop" = 1 ] && ! have_node; then missing="$missing node"; fi
   # shellcheck disable=SC2086 # one word per formula
   if [ -n "$missing" ]; then brew install $missing; fi
 }
