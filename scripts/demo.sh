@@ -26,7 +26,7 @@ exec 3>"$home/requests" 4<"$home/responses"
 shown_events=0
 
 show_new_events() {
-  lines=$(wc -l <"$events")
+  lines=$(wc -l <"$events" | tr -d ' ')  # BSD wc pads the count with spaces
   if [ "$lines" -gt "$shown_events" ]; then
     tail -n "+$((shown_events + 1))" "$events" | head -n "$((lines - shown_events))" |
       sed 's/^/!  /'
