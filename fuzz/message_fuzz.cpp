@@ -8,6 +8,7 @@
 //   session's agent alone.
 #include <fcntl.h>
 #include <stdlib.h>
+#include <unistd.h>  // mkdtemp, which macOS declares here
 
 #include <cstdint>
 #include <filesystem>
