@@ -72,7 +72,7 @@ install_debian() {
   fi
   if [ "$node_from_npm" = 1 ]; then
     echo "Installing: Node.js 20 from the npm registry"
-    $sudo npm install --global --no-audit --no-fund --silent node@20
+    $sudo npm install --global --no-audit --no-fund --loglevel=error node@20
   fi
 }
 

@@ -11,7 +11,7 @@ prefix=$work/prefix
 mkdir -p "$prefix/include" "$prefix/lib/cmake/simdjson"
 
 # simdjson's single-file release, the one the macOS build check uses.
-(cd "$work" && npm install --no-save --no-audit --no-fund --silent @nozbe/simdjson@3.9.4)
+(cd "$work" && npm install --no-save --no-audit --no-fund --loglevel=error @nozbe/simdjson@3.9.4)
 sources=$work/node_modules/@nozbe/simdjson/src
 cp "$sources/simdjson.h" "$prefix/include/"
 c++ -std=c++17 -O2 -fPIC -c "$sources/simdjson.cpp" -o "$work/simdjson.o"
