@@ -20,7 +20,8 @@ for arg in "$@"; do
   esac
 done
 
-# Tools count by what is on the PATH, whoever installed them.
+# CMake on a Mac, and Node.js anywhere, count by what is on the PATH, however
+# it came there (the CMake app, nvm, a CI runner's own).
 have_cmake() {  # 3.25 or later
   version=$(cmake --version 2>/dev/null | sed -n 's/^cmake version \([0-9]*\)\.\([0-9]*\).*/\1 \2/p')
   [ -n "$version" ] || return 1

@@ -156,8 +156,9 @@ CallOutcome saved(const std::string& data_dir, const seeds::QueueKey& key, Era e
 
 CallOutcome save(const std::string& data_dir, const seeds::QueueKey& key,
                  const seeds::SeedDraft& draft, Era era) {
-  // Held from when the lock is, the first moment anything can be written, and
-  // released by the message loop once the answer is out.
+  // The stop signals are held once the queue lock is, the first moment
+  // anything can be written, and released by the message loop once the answer
+  // is out.
   seeds::SaveOutcome outcome = seeds::save_seed(data_dir, key, draft, hold_stop_signals);
   if (std::holds_alternative<seeds::Saved>(outcome)) return saved(data_dir, key, era);
   if (auto* refused = std::get_if<seeds::Invalid>(&outcome)) return invalid(refused->error, era);
