@@ -155,7 +155,7 @@ class TranscriptRunner {
     close(orphan[0]);
     const std::string home = c_.home.empty() ? scratch_ : c_.home;
     std::string command = (home == "none" ? "unset HOME; exec " : "HOME='" + home + "' exec ") +
-                          prefix + "'" VESK_BINARY_PATH "'" + c_.args + " <'" + scratch_ + "/0'";
+                          prefix + "'" + kBinary + "'" + c_.args + " <'" + scratch_ + "/0'";
     for (const auto& [fd, how] : {std::pair{"1", c_.stdout_}, {"2", c_.stderr_}}) {
       command += std::string(" ") + fd +
                  (how == "closed"   ? ">&-"
@@ -250,6 +250,9 @@ class TranscriptRunner {
         << ::testing::PrintToString(seeds);
   }
 
+  // The built server, or a shipped one that VESK_TEST_BINARY names.
+  const std::string kBinary =
+      getenv("VESK_TEST_BINARY") ? getenv("VESK_TEST_BINARY") : VESK_BINARY_PATH;
   const std::string kDataDir = "/Library/Application Support/team.vesk.desktop";
   // The queue a bare `marker` names.
   const std::string kQueueKey = "01JBQ7ZK3V9W2X4Y5Z6A7B8C9D/01JBQ80000000000000000000A";
