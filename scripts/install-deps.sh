@@ -1,7 +1,8 @@
 #!/bin/sh
 # Installs what building and testing need, and only what is missing.
-#   scripts/install-deps.sh            compiler, CMake, JSON libraries, GoogleTest
-#                                      (and strace on Linux, for the fault tests)
+#   scripts/install-deps.sh            compiler, CMake, nlohmann JSON, GoogleTest
+#                                      (and strace on Linux, for the fault tests);
+#                                      the build compiles simdjson from its pinned release
 #   scripts/install-deps.sh --fuzz     also Clang with its sanitizer and libFuzzer runtimes
 #   scripts/install-deps.sh --interop  also Node.js 20 or later and npm (for the
 #                                      client interop tests)
@@ -36,7 +37,7 @@ have_node() {  # Node.js 20 or later, with npm
 }
 
 install_debian() {
-  packages="cmake make g++ libsimdjson-dev nlohmann-json3-dev libgtest-dev strace"
+  packages="cmake make g++ nlohmann-json3-dev libgtest-dev strace"
   if [ "$want_fuzz" = 1 ]; then packages="$packages clang libclang-rt-14-dev"; fi
   node_from_npm=0
   if [ "$want_interop" = 1 ] && ! have_node; then
@@ -86,7 +87,7 @@ install_macos() {
     echo "First install Homebrew (see https://brew.sh), then run this again." >&2
     exit 1
   fi
-  formulae="simdjson nlohmann-json googletest"
+  formulae="nlohmann-json googletest"
   if [ "$want_fuzz" = 1 ]; then formulae="$formulae llvm"; fi
   missing=""
   for formula in $formulae; do
@@ -104,7 +105,7 @@ case "$(uname -s)" in
     if command -v dpkg-query >/dev/null; then
       install_debian
     else
-      echo "Install CMake, a C++20 compiler, simdjson, nlohmann-json, GoogleTest and strace yourself." >&2
+      echo "Install CMake, a C++20 compiler, nlohmann-json, GoogleTest and strace yourself." >&2
     fi
     ;;
   *)

@@ -1,27 +1,21 @@
-# simdjson, linked statically where the package ships libsimdjson.a beside its
-# shared library (Homebrew's keg). An upgrade there removes the old shared
-# library, and a binary installed elsewhere that still named it would no
-# longer start. Where only the shared library exists (Debian), the package
-# manager keeps it in step with the binaries that use it.
-find_package(simdjson REQUIRED)
+# simdjson, compiled into the binary from one pinned release on every system,
+# with our compiler and flags: every build parses with the same code, a
+# universal macOS build gets both architectures, and the binary needs no
+# simdjson library where it runs. Without network, hand CMake the release's
+# tree: -DFETCHCONTENT_SOURCE_DIR_SIMDJSON=<folder>.
+include(FetchContent)
+FetchContent_Declare(simdjson
+  URL https://github.com/simdjson/simdjson/archive/refs/tags/v4.6.4.tar.gz
+  URL_HASH SHA256=b091107844fe928158c5c2265c20360fff312889ddf7ebc4528a0f0f8f2ff9cd
+  # One download per clone, shared by every preset's build folder.
+  DOWNLOAD_DIR ${PROJECT_SOURCE_DIR}/.downloads
+  # The sources only: simdjson's own CMake project would add its targets and
+  # install rules to ours.
+  SOURCE_SUBDIR sources-only)
+FetchContent_MakeAvailable(simdjson)
 
-add_library(vesk_simdjson INTERFACE)
-get_target_property(simdjson_location simdjson::simdjson LOCATION)
-get_filename_component(simdjson_lib_dir "${simdjson_location}" DIRECTORY)
-if(EXISTS "${simdjson_lib_dir}/libsimdjson.a")
-  add_library(vesk_simdjson_static STATIC IMPORTED)
-  set_target_properties(vesk_simdjson_static PROPERTIES IMPORTED_LOCATION
-                                                        "${simdjson_lib_dir}/libsimdjson.a")
-  foreach(property INTERFACE_INCLUDE_DIRECTORIES INTERFACE_COMPILE_DEFINITIONS
-                   INTERFACE_LINK_LIBRARIES)
-    get_target_property(value simdjson::simdjson ${property})
-    if(value)
-      set_target_properties(vesk_simdjson_static PROPERTIES ${property} "${value}")
-    endif()
-  endforeach()
-  target_link_libraries(vesk_simdjson INTERFACE vesk_simdjson_static)
-  message(STATUS "simdjson: static, ${simdjson_lib_dir}/libsimdjson.a")
-else()
-  target_link_libraries(vesk_simdjson INTERFACE simdjson::simdjson)
-  message(STATUS "simdjson: shared, ${simdjson_location}")
-endif()
+add_library(vesk_simdjson STATIC ${simdjson_SOURCE_DIR}/src/simdjson.cpp)
+target_include_directories(vesk_simdjson SYSTEM PUBLIC ${simdjson_SOURCE_DIR}/include)
+target_include_directories(vesk_simdjson PRIVATE ${simdjson_SOURCE_DIR}/src)
+# We read its results as values; no exception is thrown across our layer.
+target_compile_definitions(vesk_simdjson PUBLIC SIMDJSON_EXCEPTIONS=0)

@@ -82,6 +82,22 @@ TEST(Json, OnlyIntegersBeyond64BitsAreRespelt) {
   }
 }
 
+// Integers beyond 64 bits become the nearest double, wherever they stand;
+// beyond the doubles' range they make the text unreadable ("-").
+TEST(Json, IntegersBeyond64BitsAreDoubles) {
+  const std::string e308 = "1" + std::string(308, '0'), e309 = e308 + "0";
+  const std::pair<std::string, std::string> cases[] = {
+      {"-9223372036854775809", "-9.223372036854776e+18"},
+      {R"({"a":[123456789012345678901234567890]})", R"({"a":[1.2345678901234568e+29]})"},
+      {"[" + e308 + "]", "[1e+308]"},
+      {e309, "-"},
+      {"[-" + e309 + "]", "-"}};
+  for (const auto& [text, written] : cases) {
+    const auto value = JsonValue::parse(text);
+    EXPECT_EQ(value ? value->write() : "-", written) << text;
+  }
+}
+
 // Where each pointer leads: the value found, written, or "-".
 TEST(Json, PointersResolveOrNot) {
   const JsonValue doc = *JsonValue::parse(R"({"a":{"b":[10,{"c/d":1,"e~":2}]},"":3})");

@@ -55,6 +55,10 @@ bool build(element value, int depth, JsonValue& out) {
     case element_type::DOUBLE:
       out = JsonValue::number(value.get_double().value_unsafe());
       return true;
+    // Digits of an integer beyond 64 bits, given only to a parser switched to
+    // number_as_string(); ours fails such a text, which comes back respelt.
+    case element_type::BIGINT:
+      return false;
     case element_type::STRING:
       out = JsonValue::string(std::string(value.get_string().value_unsafe()));
       return true;
@@ -93,6 +97,9 @@ std::optional<JsonValue> JsonValue::parse(std::string_view text) {
   // One parser for the whole run: its buffers are reused from line to line.
   static simdjson::dom::parser parser = make_parser();
   auto document = parser.parse(text.data(), text.size());
+  // simdjson refuses integers beyond 64 bits (those of 20 digits as invalid
+  // numbers, so its number_as_string() could not take them all); respelt as
+  // fractions they read as the nearest double.
   std::optional<std::string> respelt;
   if (document.error() != simdjson::SUCCESS && (respelt = big_integers_as_fractions(text))) {
     document = parser.parse(respelt->data(), respelt->size());
