@@ -8,7 +8,7 @@ CMAKE_FLAGS ?=
 # Seconds each fuzz target runs for in `make fuzz`.
 FUZZ_SECONDS ?= 60
 
-.PHONY: all deps build demo test test-sanitize install clean fuzz bench
+.PHONY: all deps build demo test test-sanitize dist install clean fuzz bench
 
 all: build
 
@@ -30,6 +30,11 @@ test-sanitize:
 	@cmake --preset sanitize $(CMAKE_FLAGS) >/dev/null
 	@cmake --build --preset sanitize -j
 	@ctest --preset sanitize -j2
+
+# The shipped binary (preset dist), through the whole suite; on a Mac also
+# the release tarball and its checksum in dist/.
+dist: build
+	@scripts/dist.sh $(CMAKE_FLAGS)
 
 # The fuzz target for FUZZ_SECONDS; fails on any finding (copied to
 # fuzz/regressions/, which every later run replays).
@@ -53,4 +58,4 @@ install: build
 	@echo "  codex mcp add vesk-stories -- $(PREFIX)/bin/vesk-desktop-mcp"
 
 clean:
-	rm -rf build build-debug build-sanitize build-fuzz
+	rm -rf build build-debug build-sanitize build-fuzz build-dist dist

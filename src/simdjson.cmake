@@ -19,3 +19,5 @@ target_include_directories(vesk_simdjson SYSTEM PUBLIC ${simdjson_SOURCE_DIR}/in
 target_include_directories(vesk_simdjson PRIVATE ${simdjson_SOURCE_DIR}/src)
 # We read its results as values; no exception is thrown across our layer.
 target_compile_definitions(vesk_simdjson PUBLIC SIMDJSON_EXCEPTIONS=0)
+# Its licence goes wherever the binary is shipped.
+configure_file(${simdjson_SOURCE_DIR}/LICENSE ${CMAKE_BINARY_DIR}/LICENSE-simdjson COPYONLY)
