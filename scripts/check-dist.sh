@@ -23,7 +23,7 @@ for file in vesk-desktop-mcp LICENSE-simdjson LICENSE-nlohmann-json; do
 done
 binary=$folder/vesk-desktop-mcp
 
-architectures=$(lipo -archs "$binary")
+architectures=$(lipo -archs "$binary" | xargs)  # without the trailing space some lipos print
 echo "architectures: $architectures"
 [ "$architectures" = "x86_64 arm64" ] || fail "not the two architectures x86_64 and arm64"
 for arch in $architectures; do
