@@ -1,27 +1,21 @@
 #!/bin/sh
-# The store as another project takes it, both ways: from its source folder
-# (add_subdirectory) and installed in a scratch prefix (find_package). Each
-# build saves a seed into a scratch data folder and reads it back.
-#   story_seeds/tests/consumer/run.sh
+# Builds the consumer project both ways, from the store's folder and from a
+# scratch install of it, and saves a seed with each:  story_seeds/tests/consumer/run.sh
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 store=$(cd "$here/../.." && pwd)
 work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
-
-build() {  # folder, then its configure options
-  folder=$1
-  shift
-  cmake -S "$here" -B "$work/$folder" "$@" >/dev/null
-  cmake --build "$work/$folder" --parallel 4 >/dev/null
-  "$work/$folder/consumer" "$work/$folder-data"
+build() {  # FOLDER CMAKE_OPTION
+  cmake -S "$1" -B "$work/$(basename "$1")-$3" "$2" >/dev/null
+  cmake --build "$work/$(basename "$1")-$3" --parallel 4 >/dev/null
 }
 
-echo "story_seeds by add_subdirectory:"
-build from-source -DSTORY_SEEDS_SOURCE="$store"
-
-echo "story_seeds by find_package, installed in a scratch prefix:"
-cmake -S "$store" -B "$work/store" -DSTORY_SEEDS_BUILD_TESTS=OFF >/dev/null
-cmake --build "$work/store" --parallel 4 >/dev/null
-cmake --install "$work/store" --prefix "$work/prefix" >/dev/null
-build installed -DCMAKE_PREFIX_PATH="$work/prefix"
+build "$here" -DSTORY_SEEDS_SOURCE="$store" from-source
+seed=$("$work/consumer-from-source/consumer" "$work/data-1")
+echo "by add_subdirectory: $seed"
+build "$store" -DSTORY_SEEDS_BUILD_TESTS=OFF for-install
+cmake --install "$work/story_seeds-for-install" --prefix "$work/prefix" >/dev/null
+build "$here" -DCMAKE_PREFIX_PATH="$work/prefix" installed
+seed=$("$work/consumer-installed/consumer" "$work/data-2")
+echo "by find_package: $seed"
