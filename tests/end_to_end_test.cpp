@@ -1,7 +1,7 @@
-// Every transcript in transcripts/; then, under strace, in sessions of two
-// saves and a ping, each system call on the save path failed once (the second
-// save shows the lock let go) and each stop signal raised during a save or
-// its wait for the lock.
+// Every transcript in transcripts/ and the example in story_seeds/FORMAT.md;
+// then, under strace, in sessions of two saves and a ping, each system call on
+// the save path failed once (the second save shows the lock let go) and each
+// stop signal raised during a save or its wait for the lock.
 #include "transcript.h"
 
 namespace vesk_test {
@@ -23,6 +23,29 @@ std::vector<std::string> transcript_names() {
 
 INSTANTIATE_TEST_SUITE_P(Files, Transcript, ::testing::ValuesIn(transcript_names()),
                          [](const auto& file) { return file.param; });
+
+// The example in story_seeds/FORMAT.md, its request lines then its seed file,
+// run as a transcript; the answer to initialize is session.txt's.
+TEST(FormatDoc, ExampleIsWhatTheServerWrites) {
+  const std::string doc = read_file(VESK_TRANSCRIPTS "/../../story_seeds/FORMAT.md");
+  const std::regex blocks(
+      R"(\n## Example\n[\s\S]*?```json\n([\s\S]*?)\n```[\s\S]*?```json\n(.*)\n```)");
+  std::smatch example;
+  ASSERT_TRUE(std::regex_search(doc, example, blocks));
+  std::string text;
+  for (const std::string& line : lines_of(read_file(VESK_TRANSCRIPTS "/session.txt")))
+    if (line.starts_with("let ")) text += line + "\n";
+  text += "=== the example\nmarker\n> " +
+          std::regex_replace(example[1].str(), std::regex("\n"), "\n> ") + R"(
+< {"id":0,"jsonrpc":"2.0","result":{{INIT_HEAD}}"2025-06-18"{{INIT_TAIL}}}
+< {"id":1,"jsonrpc":"2.0","result":{"content":[{"text":"Saved on this Mac. Review it in vesk → Story sources.","type":"text"}],"isError":false}}
+! initialize agent=claude-code
+! save_story_seed outcome=saved queued=1
+seed )" +
+          std::regex_replace(example[2].str(), std::regex(R"(\d{4}-\d\d-\d\dT\d\d:\d\d:\d\dZ)"),
+                             "TIME");
+  TranscriptRunner().run(text, "FORMAT.md");
+}
 
 // "SYSCALL N ERROR REGEX | what the first save logs after save_story_seed"
 const std::string kFaults[] = {
