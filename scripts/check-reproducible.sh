@@ -9,9 +9,10 @@ cd "$(dirname "$0")/.."
 copy=$(mktemp -d)
 trap 'rm -rf "$copy"' EXIT
 
-# The tree as git sees it, with the simdjson download if there is one.
-git ls-files -z --cached --others --exclude-standard | tar --null -T - -cf - | tar -xf - -C "$copy"
-if [ -d .downloads ]; then cp -R .downloads "$copy/"; fi
+# The tree without what builds and installs put in it (a CI checkout may have
+# no git to ask), but with the simdjson download, if any.
+tar -cf - --exclude=.git --exclude='build*' --exclude=dist --exclude=node_modules . |
+  tar -xf - -C "$copy"
 (cd "$copy" && cmake --preset dist "$@" >/dev/null && cmake --build --preset dist -j >/dev/null)
 
 if cmp build-dist/vesk-desktop-mcp "$copy/build-dist/vesk-desktop-mcp"; then
