@@ -37,7 +37,8 @@ have_node() {  # Node.js 20 or later, with npm
 }
 
 install_debian() {
-  packages="cmake make g++ nlohmann-json3-dev libgtest-dev strace"
+  # ca-certificates: the build downloads simdjson over HTTPS.
+  packages="cmake make g++ ca-certificates nlohmann-json3-dev libgtest-dev strace"
   if [ "$want_fuzz" = 1 ]; then packages="$packages clang libclang-rt-14-dev"; fi
   node_from_npm=0
   if [ "$want_interop" = 1 ] && ! have_node; then
