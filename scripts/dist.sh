@@ -17,17 +17,18 @@ name=vesk-desktop-mcp-$version-macos-universal
 stage=build-dist/stage/$name
 rm -rf build-dist/stage
 mkdir -p "$stage"
-cp "$built" licenses/nlohmann-json.txt build-dist/LICENSE-simdjson "$stage/"
-mv "$stage/nlohmann-json.txt" "$stage/LICENSE-nlohmann-json"
+cp "$built" build-dist/LICENSE-simdjson "$stage/"
+cp licenses/nlohmann-json.txt "$stage/LICENSE-nlohmann-json"
 shipped=$stage/vesk-desktop-mcp
-if [ "$(uname -s)" = Darwin ]; then
+on_a_mac=$([ "$(uname -s)" = Darwin ] && echo yes || echo no)
+if [ "$on_a_mac" = yes ]; then
   # No entitlements: the desktop app signs it again, with its own identity.
   codesign --force --sign - --options runtime "$shipped"
 fi
 
 VESK_TEST_BINARY="$PWD/$shipped" ctest --preset release -j2
 
-if [ "$(uname -s)" != Darwin ]; then
+if [ "$on_a_mac" = no ]; then
   echo "Tested $shipped. The release tarball is a Mac artifact: make dist writes it on a Mac only."
   exit 0
 fi
